@@ -1,0 +1,104 @@
+// The operator's console: every prompt and every answer of the tool goes
+// through one Console object, so the same dialogue runs from a terminal, a
+// script or a test. It reads the four kinds of answer (a character, a file
+// name, a text line, a number) and handles the end of input once, here.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "format/byte_stream.h"
+
+namespace campdb {
+
+// Concatenates text pieces and numbers (plain decimal) into one string.
+namespace detail {
+inline void AppendPiece(std::string& s, std::string_view v) { s.append(v); }
+inline void AppendPiece(std::string& s, const char* v) { s.append(v); }
+inline void AppendPiece(std::string& s, const std::string& v) { s.append(v); }
+inline void AppendPiece(std::string& s, const CountedString& v) { s.append(v.bytes); }
+inline void AppendPiece(std::string& s, char c) { s.push_back(c); }
+template <typename T>
+  requires(std::is_integral_v<T> && !std::is_same_v<T, char> && !std::is_same_v<T, bool>)
+void AppendPiece(std::string& s, T v) {
+  s.append(std::to_string(v));
+}
+}  // namespace detail
+
+template <typename... Pieces>
+std::string Cat(const Pieces&... pieces) {
+  std::string s;
+  (detail::AppendPiece(s, pieces), ...);
+  return s;
+}
+
+// Text up to its first zero byte, for answers handed on as zero-terminated
+// text.
+std::string UpToZero(std::string text);
+
+class Console {
+ public:
+  enum class NumberForm {
+    Constant,  // decimal, 0 octal or 0x hexadecimal, as integer constants
+    Decimal,   // plain decimal only
+  };
+
+  Console(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+
+  // Writes the text and a line end, and flushes.
+  void WriteLine(std::string_view text = {});
+  // Writes the text without a line end, and flushes.
+  void Write(std::string_view text);
+
+  // The next character that is not white space; the rest of the line stays.
+  std::optional<char> ReadAnswerChar();
+  // Like ReadAnswerChar, but the end of input is not an event: used where
+  // the tool merely waits for a key.
+  void WaitForKey();
+  // The next white-space-delimited word, taken whole; the rest of its line is
+  // then discarded up to and including the first line feed or carriage
+  // return.
+  std::optional<std::string> ReadFileName();
+  // A line without its line feed, at most `limit` characters; a longer line
+  // is cut and the rest stays in the input. A carriage return before the
+  // line feed is part of the answer. Empty optional only when the input has
+  // ended before the answer began.
+  std::optional<std::string> ReadTextLine(size_t limit);
+  // The first of two text reads that follow a command: it takes the rest of
+  // the command's line (at most `limit` characters) and never meets the end.
+  std::string TakeRestOfLine(size_t limit);
+  // Takes everything up to and including the next line feed.
+  void DiscardRestOfLine();
+  // A number. Text that is not a number, or a value outside the signed
+  // 32-bit range, prints "That is not a number, please try again", discards
+  // the rest of the line and reads again.
+  std::optional<int32_t> ReadNumber(NumberForm form = NumberForm::Constant);
+
+  // True once an answer read has met the end of input.
+  bool Ended() const { return ended_; }
+  // A line printed once, the first time an answer read meets the end of
+  // input while it is set; empty to print nothing.
+  void SetEndNotice(std::string line) { endNotice_ = std::move(line); }
+
+ private:
+  static constexpr int kEnd = -1;
+  int Peek(size_t ahead = 0);
+  int Get();
+  void SkipWhiteSpace();
+  std::optional<int32_t> TryParseNumber(NumberForm form, bool& notANumber);
+  void MeetEnd();
+
+  std::istream& in_;
+  std::ostream& out_;
+  std::string lookahead_;
+  bool ended_ = false;
+  bool noticePrinted_ = false;
+  std::string endNotice_;
+};
+
+}  // namespace campdb

@@ -1,0 +1,65 @@
+// Framing of the objects that follow the political record. Every object is
+// stored as: declared size (int32), the same size again, a class tag
+// (counted string) naming its kind, then the body. The declared size counts
+// the tag's length word, the tag's bytes and the body.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "format/bid_news.h"
+#include "format/byte_stream.h"
+#include "format/character.h"
+#include "format/ship.h"
+
+namespace campdb {
+
+class Console;
+class ReportStream;
+
+enum class ObjectKind : int { NewsStory = 0, Character = 1, Ship = 2, Bid = 3, Unrecognised = 4 };
+
+// An object whose class tag names no known kind, kept byte for byte so that
+// an Edit run writes it back unchanged and the objects after it still load.
+struct UnrecognisedObject {
+  int32_t declaredSize = 0;
+  int32_t declaredSize2 = 0;
+  int32_t tagLengthWord = 0;  // as stored, even when negative
+  std::string tagBytes;
+  std::string body;
+  int32_t objectId = -1;  // int32 at offset 10 of the body, if it has 14 bytes
+};
+
+// One slot of the misc-object list: its kind and at most one record.
+struct sMiscObject {
+  ObjectKind kind = ObjectKind::Unrecognised;
+  std::unique_ptr<tNewsStory> news;
+  std::unique_ptr<tShip> ship;
+  std::unique_ptr<tServCharacter> character;
+  std::unique_ptr<tAuctionItem> bid;
+  std::unique_ptr<UnrecognisedObject> unrecognised;
+};
+
+// Reads one framed object into the slot. False means loading must stop: the
+// two size words differ (after the operator has been told and has answered),
+// or the input has run out.
+bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console);
+
+// Kind named by a class tag: the tag must have exactly the kind's length and
+// match it up to the closing "@@", whose two bytes are not compared.
+ObjectKind ClassKindOf(int32_t tagLength, std::string_view tagBytes);
+
+void WriteMiscObject(ByteWriter& out, sMiscObject& slot);
+void ReportMiscObject(ReportStream& out, const sMiscObject& slot);
+
+// The slot's objectId; -1 when it holds no record.
+int32_t ObjectIdOf(const sMiscObject& slot);
+
+// Binary search among slots low..high (inclusive), which the server keeps in
+// ascending objectId order. Returns nullptr when the id is not found.
+sMiscObject* FindObjectById(std::vector<sMiscObject>& slots, int64_t low, int64_t high, int32_t wanted);
+
+}  // namespace campdb
