@@ -1,0 +1,114 @@
+// Ship objects for the editor tests: the bytes of one framed ship built field
+// by field from the file layout, a reader for them, and a scripted console.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "format/byte_stream.h"
+#include "format/ship.h"
+
+namespace campdb::testing {
+
+struct BaySpec {
+  uint8_t current = 0;
+  uint8_t maximum = 0;
+  uint8_t third = 0;
+  uint8_t spare = 0x5A;
+  std::string type;
+  std::string type2;
+};
+
+struct ShipSpec {
+  int32_t objectId = 100;
+  int32_t captainId = 7;
+  int32_t race = 1;
+  int32_t hullClass = 7;
+  int32_t bpv = 125;
+  std::string shipType = "F-CA";
+  std::string shipName = "Fury";
+  std::array<uint8_t, 449> block{};
+  std::array<uint8_t, 9> supplies{};
+  std::array<BaySpec, 4> bays{};
+  std::string tail;
+
+  ShipSpec() {
+    // Every block byte distinct from its neighbours, so a stray store shows.
+    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 7 + 3);
+  }
+};
+
+inline void PutInt32(std::string& out, int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((u >> (8 * k)) & 0xFF));
+}
+
+inline void PutCounted(std::string& out, const std::string& s) {
+  PutInt32(out, static_cast<int32_t>(s.size()));
+  out += s;
+}
+
+// The framed object: both size words, the class tag, the body.
+inline std::string ShipBytes(const ShipSpec& spec) {
+  std::string body;
+  PutCounted(body, ".?AVtShip@@");
+  PutInt32(body, 0x11223344);
+  body += std::string("\x01\x02\x03\x04\x05\x06", 6);
+  PutInt32(body, spec.objectId);
+  PutInt32(body, -5);
+  body += std::string("\x0a\x0b\x0c\x0d\x0e", 5);
+  PutInt32(body, spec.captainId);
+  body.push_back('\x77');
+  PutInt32(body, spec.race);
+  PutInt32(body, spec.hullClass);
+  PutInt32(body, spec.bpv);
+  PutInt32(body, spec.bpv);
+  PutCounted(body, spec.shipType);
+  PutCounted(body, spec.shipName);
+  body.append(reinterpret_cast<const char*>(spec.block.data()), spec.block.size());
+  body.append(reinterpret_cast<const char*>(spec.supplies.data()), spec.supplies.size());
+  for (const BaySpec& bay : spec.bays) {
+    body.push_back(static_cast<char>(bay.current));
+    body.push_back(static_cast<char>(bay.maximum));
+    body.push_back(static_cast<char>(bay.third));
+    body.push_back(static_cast<char>(bay.spare));
+    PutCounted(body, bay.type);
+    PutCounted(body, bay.type2);
+  }
+  body += spec.tail;
+  std::string framed;
+  PutInt32(framed, static_cast<int32_t>(body.size()));
+  PutInt32(framed, static_cast<int32_t>(body.size()));
+  return framed + body;
+}
+
+// Reads a framed ship the way the object framing does.
+inline std::unique_ptr<tShip> ReadShip(const std::string& bytes) {
+  ByteReader in({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  const int32_t size = ReadInt32(in);
+  ReadInt32(in);
+  ReadCountedString(in);
+  return std::make_unique<tShip>(in, size);
+}
+
+inline std::string WrittenBytes(tShip& ship) {
+  ByteWriter out;
+  ship.Write(out);
+  return out.TakeBuffer();
+}
+
+// A console answering from a script and keeping its transcript.
+struct Script {
+  explicit Script(std::string input) : in(std::move(input)), console(in, out) {}
+  std::string Transcript() const { return out.str(); }
+  std::istringstream in;
+  std::ostringstream out;
+  Console console;
+};
+
+}  // namespace campdb::testing
