@@ -65,6 +65,15 @@ TEST_F(CampaignEditorTest, NameDescriptionAndVersionKeepSizesTrue) {
   EXPECT_TRUE(s.Has("Enter the new campaign name (max 255 characters, currently:Alpha)"));
   EXPECT_TRUE(s.Has("Enter the new campaign description (max 255 characters, currently:A long description)"));
   EXPECT_TRUE(s.Has("Enter the new version number (currently:2.5)"));
+
+  // Read back, the record ends where it did: its tail is intact.
+  const std::string bytes = testing::WrittenBytes(c);
+  ByteReader in = testing::ReaderOver(bytes);
+  const tCampaignObject back(in);
+  EXPECT_EQ(back.campaignNameCopy.bytes, "Bravo123");
+  EXPECT_EQ(back.versionCopy.bytes, "3.0");
+  EXPECT_EQ(back.tail, "tail");
+  EXPECT_EQ(in.Remaining(), 0u);
 }
 
 TEST_F(CampaignEditorTest, LongTextAnswerIsCutAndTheRestReadsAsCommands) {

@@ -81,6 +81,16 @@ TEST(CharacterEditorTest, NameAndEmailKeepTheDeclaredSizeTrue) {
   EXPECT_TRUE(s.Has("Enter their new character name (currently:Vance)"));
   EXPECT_TRUE(s.Has("Enter their new email address (currently:v@example.org)"));
 
+  // Read back after the framing's size words and tag, the record ends where
+  // it did: its tail is intact.
+  const std::string bytes = testing::WrittenBytes(c);
+  ByteReader in = testing::ReaderOver(bytes.substr(8 + 4 + 20));
+  const tServCharacter back(in, c.declaredSize);
+  EXPECT_FALSE(back.isAI);
+  EXPECT_EQ(back.email, c.email);
+  EXPECT_EQ(back.tail, "xyz");
+  EXPECT_EQ(in.Remaining(), 0u);
+
   // A name longer than 254 characters is cut; the rest is read as commands.
   EditorSession l("N\n" + std::string(254, 'a') + "q\nS\n");
   EXPECT_EQ(EditUntilDone(c, l), 3);

@@ -50,11 +50,15 @@ std::string WrittenBytes(const Record& record) {
   return out.TakeBuffer();
 }
 
+inline ByteReader ReaderOver(const std::string& bytes) {
+  return ByteReader({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+}
+
 // Both size words of a written record equal the bytes that follow them.
 template <typename Record>
 void ExpectSizesTrue(const Record& record) {
   const std::string bytes = WrittenBytes(record);
-  ByteReader in({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  ByteReader in = ReaderOver(bytes);
   const int64_t first = ReadInt32(in);
   const int64_t second = ReadInt32(in);
   EXPECT_EQ(first, static_cast<int64_t>(bytes.size()) - 8);
