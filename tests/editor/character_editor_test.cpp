@@ -83,8 +83,8 @@ TEST(CharacterEditorTest, NameAndEmailKeepTheDeclaredSizeTrue) {
 
   // Read back after the framing's size words and tag, the record ends where
   // it did: its tail is intact.
-  const std::string bytes = testing::WrittenBytes(c);
-  ByteReader in = testing::ReaderOver(bytes.substr(8 + 4 + 20));
+  const std::string body = testing::WrittenBytes(c).substr(8 + 4 + 20);
+  ByteReader in = testing::ReaderOver(body);
   const tServCharacter back(in, c.declaredSize);
   EXPECT_FALSE(back.isAI);
   EXPECT_EQ(back.email, c.email);

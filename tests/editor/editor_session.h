@@ -50,6 +50,7 @@ std::string WrittenBytes(const Record& record) {
   return out.TakeBuffer();
 }
 
+// The reader refers to the string's bytes, which must outlive it.
 inline ByteReader ReaderOver(const std::string& bytes) {
   return ByteReader({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
 }
