@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "editor/race_code_lines.h"
 #include "editor/ship_strings.h"
 #include "format/run_settings.h"
 #include "format/ship.h"
@@ -71,8 +72,7 @@ void Supply(tShip& ship) {
 
 bool ChangeRace(tShip& ship, Console& console) {
   console.WriteLine(Cat("Enter the new race (currently:", ship.race, ")"));
-  console.WriteLine("0=Fed,1=Kli,2=Rom,3=Lyr,4=Hyd,5=Gor,6=ISC,7=Mir");
-  if (Run().Ostrel()) console.WriteLine("8=Ori,9=Kor,10=Pri,11=Tig,12=Bea,13=Syn,14=Wyl,15=Cam");
+  WriteRaceCodeLines(console);
   const auto race = console.ReadNumber();
   if (!race) return false;
   ship.race = *race;

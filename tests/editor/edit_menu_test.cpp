@@ -114,12 +114,18 @@ TEST_F(EditMenuTest, MainMenuDispatchesAndShowsItselfAgain) {
   EXPECT_TRUE(out.ends_with(kMainMenu));
   for (uint8_t flag : db.deleteFlags) EXPECT_EQ(flag, 0);
 
+  // An empty database: the other editors are reached and return at once.
   Database empty;
-  Script none("p
-q
-");
+  Script none("p\nM\nt\nC Q\nq\n");
   EditMenu(empty, none.console);
-  EXPECT_EQ(none.Transcript(), kDisclaimer + kMainMenu + "UNABLE TO EDIT PLAYER DATABASE\n" + kMainMenu);
+  const std::string lines = none.Transcript();
+  EXPECT_TRUE(lines.starts_with(kDisclaimer + kMainMenu + "UNABLE TO EDIT PLAYER DATABASE\n" + kMainMenu));
+  EXPECT_TRUE(Contains(lines, "Bad map construction, unable to edit\n" + kMainMenu));
+  EXPECT_TRUE(Contains(lines, "The tension matrix is empty, nothing to edit\n" + kMainMenu));
+  EXPECT_TRUE(Contains(lines, "EDITING MAIN CAMPAIGN DETAILS\n"));
+  EXPECT_TRUE(Contains(lines, "Leaving campaign modification menu\n" + kMainMenu));
+  EXPECT_TRUE(lines.ends_with(kMainMenu));
+  EXPECT_FALSE(none.console.Ended());
 }
 
 TEST_F(EditMenuTest, PlayerNameSelectsTheFirstCharacterItBegins) {
