@@ -7,7 +7,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "console/console.h"
 #include "format/byte_stream.h"
@@ -16,17 +15,12 @@
 namespace campdb::testing {
 
 struct BaySpec {
-  uint8_t current = 0;
-  uint8_t maximum = 0;
-  uint8_t third = 0;
-  uint8_t spare = 0x5A;
-  std::string type;
-  std::string type2;
+  uint8_t current = 0, maximum = 0, third = 0, spare = 0x5A;
+  std::string type, type2;
 };
 
 struct ShipSpec {
   int32_t objectId = 100;
-  int32_t captainId = 7;
   int32_t race = 1;
   int32_t hullClass = 7;
   int32_t bpv = 125;
@@ -38,14 +32,13 @@ struct ShipSpec {
   std::string tail;
 
   ShipSpec() {
-    // Every block byte distinct from its neighbours, so a stray store shows.
+    // Neighbouring block bytes differ, so a stray store shows.
     for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 7 + 3);
   }
 };
 
 inline void PutInt32(std::string& out, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((u >> (8 * k)) & 0xFF));
+  for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * k)) & 0xFF));
 }
 
 inline void PutCounted(std::string& out, const std::string& s) {
@@ -58,25 +51,19 @@ inline std::string ShipBytes(const ShipSpec& spec) {
   std::string body;
   PutCounted(body, ".?AVtShip@@");
   PutInt32(body, 0x11223344);
-  body += std::string("\x01\x02\x03\x04\x05\x06", 6);
+  body += "\x01\x02\x03\x04\x05\x06";
   PutInt32(body, spec.objectId);
   PutInt32(body, -5);
-  body += std::string("\x0a\x0b\x0c\x0d\x0e", 5);
-  PutInt32(body, spec.captainId);
-  body.push_back('\x77');
-  PutInt32(body, spec.race);
-  PutInt32(body, spec.hullClass);
-  PutInt32(body, spec.bpv);
-  PutInt32(body, spec.bpv);
+  body += "\x0a\x0b\x0c\x0d\x0e";
+  PutInt32(body, 7);  // captain
+  body += '\x77';
+  for (int32_t word : {spec.race, spec.hullClass, spec.bpv, spec.bpv}) PutInt32(body, word);
   PutCounted(body, spec.shipType);
   PutCounted(body, spec.shipName);
-  body.append(reinterpret_cast<const char*>(spec.block.data()), spec.block.size());
-  body.append(reinterpret_cast<const char*>(spec.supplies.data()), spec.supplies.size());
+  body.append(spec.block.begin(), spec.block.end());
+  body.append(spec.supplies.begin(), spec.supplies.end());
   for (const BaySpec& bay : spec.bays) {
-    body.push_back(static_cast<char>(bay.current));
-    body.push_back(static_cast<char>(bay.maximum));
-    body.push_back(static_cast<char>(bay.third));
-    body.push_back(static_cast<char>(bay.spare));
+    for (uint8_t b : {bay.current, bay.maximum, bay.third, bay.spare}) body += static_cast<char>(b);
     PutCounted(body, bay.type);
     PutCounted(body, bay.type2);
   }
@@ -106,6 +93,7 @@ inline std::string WrittenBytes(tShip& ship) {
 struct Script {
   explicit Script(std::string input) : in(std::move(input)), console(in, out) {}
   std::string Transcript() const { return out.str(); }
+  bool Shows(const std::string& part) const { return out.str().find(part) != std::string::npos; }
   std::istringstream in;
   std::ostringstream out;
   Console console;
