@@ -208,12 +208,17 @@ TEST(RecordRoundTrip, HeaderAndWholeSampleDatabases) {
     EXPECT_EQ(out.Buffer(), header);
   }
 
+  // The sample databases load completely and come back byte for byte; the
+  // characters the samples meant as AI players are read as such.
   struct Sample {
     const char* file;
     Layout layout;
     size_t objects;
+    int32_t era;
+    std::vector<int32_t> aiPlayers;
   };
-  for (const Sample& s : {Sample{"sample-base.db", Layout::Base, 16}, Sample{"sample-ostrel.db", Layout::Ostrel, 12}}) {
+  for (const Sample& s : {Sample{"sample-base.db", Layout::Base, 16, 1, {1003, 1004}},
+                          Sample{"sample-ostrel.db", Layout::Ostrel, 12, 3, {2002, 2003}}}) {
     SCOPED_TRACE(s.file);
     std::ifstream file(std::string(CAMPDB_SOURCE_DIR) + "/examples/" + s.file, std::ios::binary);
     ASSERT_TRUE(file);
@@ -222,7 +227,13 @@ TEST(RecordRoundTrip, HeaderAndWholeSampleDatabases) {
     EXPECT_EQ(db.console, "");
     EXPECT_FALSE(db.inputAtEnd);
     EXPECT_EQ(db.slots.size(), s.objects);
-    for (const sMiscObject& slot : db.slots) EXPECT_NE(slot.kind, ObjectKind::Unrecognised);
+    EXPECT_EQ(campdb::Run().currentEra, s.era);
+    std::vector<int32_t> aiPlayers;
+    for (const sMiscObject& slot : db.slots) {
+      EXPECT_NE(slot.kind, ObjectKind::Unrecognised);
+      if (slot.character && slot.character->isAI) aiPlayers.push_back(slot.character->objectId);
+    }
+    EXPECT_EQ(aiPlayers, s.aiPlayers);
     EXPECT_EQ(db.Write(), bytes);
   }
 }
