@@ -100,8 +100,8 @@ Ship MakeShip(int32_t id, int32_t captain, int32_t race, const std::string& type
   s.bays = {};
   if (t.fighters > 0) {
     s.bays[0] = Ship::Bay{static_cast<uint8_t>(t.fighters), static_cast<uint8_t>(t.fighters),
-                          static_cast<uint8_t>(t.fighters), 0, "Wasp-II", "Wasp-II"};
-    s.bays[1] = Ship::Bay{4, 6, 6, 0, "Hornet-I", "Hornet-I"};
+                          static_cast<uint8_t>(t.fighters), 0, "Gnat-II", "Gnat-II"};
+    s.bays[1] = Ship::Bay{4, 6, 6, 0, "Dart-I", "Dart-I"};
   }
   return s;
 }
@@ -174,9 +174,9 @@ Bytes BaseSample() {
   Campaign& c = db.campaign;
   c.campaignName = c.campaignNameCopy = "Rimward Expanse";
   c.description = "Eight empires contest the rimward sectors. Hold the line, claim the lanes.";
-  c.earlyEraMap = "rimward_early.mvm";
-  c.middleEraMap = "rimward_middle.mvm";
-  c.lateEraMap = "rimward_late.mvm";
+  c.earlyEraMap = "rimward_early.map";
+  c.middleEraMap = "rimward_middle.map";
+  c.lateEraMap = "rimward_late.map";
   c.missions = {"Patrol_01.scr", "Convoy_02.scr", "Blockade_03.scr", "Survey_04.scr", "Raid_05.scr"};
   c.races = {0, 1, 2, 3, 4, 5, 6, 7};
   c.startEra = 0;
@@ -238,9 +238,9 @@ Bytes OstrelSample() {
   c.objectId = 12;
   c.campaignName = c.campaignNameCopy = "Cartel Wars";
   c.description = "The cartels have grown bold. Keep the trade lanes open.";
-  c.earlyEraMap = "cartel_early.mvm";
-  c.middleEraMap = "cartel_middle.mvm";
-  c.lateEraMap = "cartel_late.mvm";
+  c.earlyEraMap = "cartel_early.map";
+  c.middleEraMap = "cartel_middle.map";
+  c.lateEraMap = "cartel_late.map";
   c.missions = {"Escort_01.scr", "Smuggler_02.scr", "Ambush_03.scr"};
   c.races = {0, 3, 5, 8, 9, 10};
   c.startEra = 1;
@@ -312,8 +312,8 @@ std::string Shiplist() {
     for (int i = 0; i < 25; ++i) {
       int count = 0;
       std::string type = "-";
-      if (i == 0 || i == 1) count = 2, type = "Phs-1";
-      if (i == 2) count = 1, type = "Dsr";
+      if (i == 0 || i == 1) count = 2, type = "Lsr-1";
+      if (i == 2) count = 1, type = "Ion-2";
       if (i == 3 && t.drones > 0) count = t.drones, type = t.hull == kStarbase ? "DroB" : "DroA";
       cols[27 + 3 * i] = std::to_string(count);
       cols[28 + 3 * i] = type;
@@ -325,7 +325,7 @@ std::string Shiplist() {
     for (int b = 0; b < 4; ++b) {
       const int count = b == 0 ? t.fighters : (b == 1 && t.fighters > 0 ? 6 : 0);
       cols[114 + 2 * b] = std::to_string(count);
-      cols[115 + 2 * b] = count > 0 ? (b == 0 ? "Wasp-II" : "Hornet-I") : "-";
+      cols[115 + 2 * b] = count > 0 ? (b == 0 ? "Gnat-II" : "Dart-I") : "-";
     }
     for (int col = 122; col <= 146; ++col) cols[col] = std::to_string(col == 122 || col == 123 ? t.structure : 2 + col % 4);
     cols[147] = "end";

@@ -62,7 +62,7 @@ Character HumanWithLists() {
 
 Ship ShipWithBays() {
   Ship s;
-  s.bays[2] = Ship::Bay{1, 2, 3, 4, "Hornet", ""};
+  s.bays[2] = Ship::Bay{1, 2, 3, 4, "Dart", ""};
   s.bays[3] = Ship::Bay{0, 0, 0, 0xEE, "", "Other"};
   return s;
 }

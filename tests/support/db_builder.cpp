@@ -182,7 +182,7 @@ Ship::Ship() : Record(".?AVtShip@@") {
   block[shipblock::kDroneRackTotal] = 4;
   block[shipblock::kDroneStorageIntact] = 16;
   block[shipblock::kDroneStorageWorking] = 12;
-  bays[0] = Bay{6, 8, 6, 0x33, "Wasp-II", "Wasp-II"};
+  bays[0] = Bay{6, 8, 6, 0x33, "Gnat-II", "Gnat-II"};
 }
 
 void Ship::ClearWeapons() {
