@@ -52,30 +52,30 @@ void PrintUsage(Console& console) {
 }
 
 // The whole input database, read into memory, with the identity of the file
-// it came from. Empty when it cannot be opened or read, is a folder, or is
-// larger than any campaign database could be: a device that never ends
-// (or a file of many gigabytes) is refused rather than read until memory
-// runs out.
+// it came from. Empty when it cannot be opened or read, or is a folder. A
+// regular file is read whole, however large; a pipe or device is read up to
+// a generous bound, so that one that never ends (/dev/zero) is refused
+// rather than read until memory runs out.
 struct InputImage {
   std::vector<uint8_t> bytes;
   FileIdentity identity;
 };
 
-constexpr size_t kLargestInput = size_t{256} << 20;
+constexpr size_t kLargestStreamedInput = size_t{256} << 20;
 
 std::optional<InputImage> ReadInput(const std::string& name) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   InputImage image;
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) &&
-            !(S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) > kLargestInput);
+  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  const bool regular = S_ISREG(st.st_mode);
   if (ok) {
     image.identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     std::vector<uint8_t> chunk(size_t{1} << 16);
-    // Reserved once, so the image is never copied while it grows; for a pipe
-    // or device only the pages actually filled take memory.
-    image.bytes.reserve(S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : kLargestInput + chunk.size());
+    // A regular file's image is reserved once, so it is never copied while
+    // it grows.
+    if (regular) image.bytes.reserve(static_cast<size_t>(st.st_size));
     while (ok) {
       const ssize_t got = ::read(fd, chunk.data(), chunk.size());
       if (got == 0) break;
@@ -84,7 +84,7 @@ std::optional<InputImage> ReadInput(const std::string& name) {
         continue;
       }
       image.bytes.insert(image.bytes.end(), chunk.begin(), chunk.begin() + got);
-      ok = image.bytes.size() <= kLargestInput;
+      ok = regular || image.bytes.size() <= kLargestStreamedInput;
     }
   }
   ::close(fd);
