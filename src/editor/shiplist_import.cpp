@@ -283,18 +283,18 @@ class LineImport {
     dronesReset_ = true;
   }
 
-  // Part 0: weapon count; part 1: weapon type; part 2: not used.
-  void ApplyHardpoint(int index, int part, std::string_view field) {
+  // A hardpoint has three columns: 0 weapon count, 1 weapon type, 2 not used.
+  void ApplyHardpoint(int index, int column, std::string_view field) {
     const size_t pair = static_cast<size_t>(block::kHardpoints + 2 * index);
     const size_t entry = static_cast<size_t>(block::kSchematic + block::kSchematicStride * index);
     auto& bytes = ship_.systemsBlock;
-    if (part == 0) {
+    if (column == 0) {
       count_ = LowByte(LeadingNumber(field));
       bytes[pair] = count_;
       bytes[pair + 1] = count_;
       ship_.weaponsTotal = static_cast<uint8_t>(ship_.weaponsTotal + count_);
       ship_.weaponsWorking = ship_.weaponsTotal;
-    } else if (part == 1) {
+    } else if (column == 1) {
       const std::string_view type = Text(field);
       if (type.substr(0, 3) == "Dro") {
         // Types B and C carry racks of six drones, every other type four;

@@ -46,11 +46,11 @@ Database MakeDatabase() {
     slot.character = std::move(character);
   }
   for (int32_t shipId = 100; shipId <= 104; ++shipId) {
-    ShipSpec spec;
-    spec.objectId = shipId;
+    ShipFields fields;
+    fields.objectId = shipId;
     sMiscObject& slot = db.slots.emplace_back();
     slot.kind = ObjectKind::Ship;
-    slot.ship = ReadShip(ShipBytes(spec));
+    slot.ship = ReadShip(ShipBytes(fields));
   }
   db.loadedCount = db.capacity = static_cast<int64_t>(db.slots.size());
   db.deleteFlags.assign(db.slots.size(), 0);

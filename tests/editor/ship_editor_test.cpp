@@ -17,10 +17,10 @@ class ShipEditorTest : public ::testing::Test {
 };
 
 TEST_F(ShipEditorTest, QuitAtOnceWritesTheShipExactlyAsRead) {
-  ShipSpec spec;
-  spec.tail = "tail bytes";
-  spec.bays[1] = {3, 4, 5, 6, "Hornet.I", "Hornet.II"};
-  const std::string bytes = ShipBytes(spec);  // its trans copy differs from the pair
+  ShipFields fields;
+  fields.tail = "tail bytes";
+  fields.bays[1] = {3, 4, 5, 6, "Hornet.I", "Hornet.II"};
+  const std::string bytes = ShipBytes(fields);  // its trans copy differs from the pair
   auto ship = ReadShip(bytes);
   Script s("q\n");
   EXPECT_FALSE(ship->Edit(s.console));
@@ -32,16 +32,16 @@ TEST_F(ShipEditorTest, QuitAtOnceWritesTheShipExactlyAsRead) {
 
 TEST_F(ShipEditorTest, RepairThenSupplyAreStoredIntoTheBlockOnWrite) {
   campdb::Run().currentEra = 2;
-  ShipSpec spec;
-  spec.block[9] = 5, spec.block[10] = 3;      // r. warp 5 of 3
-  spec.block[39] = 4, spec.block[40] = 0;     // trans 4 of 0
-  spec.block[59] = 4, spec.block[60] = 1;     // hardpoint 0: 4 weapons, 1 working
-  spec.block[127] = 24, spec.block[131] = 30; // drone storage
-  spec.block[334] = 2, spec.block[335] = 0;   // shuttles
-  spec.supplies = {6, 1, 0, 3, 0, 0, 8, 2, 1};
-  spec.bays[0] = {2, 10, 0, 0, "", ""};
-  spec.bays[1] = {3, 200, 0, 0, "", ""};      // a negative maximum fills nothing
-  auto ship = ReadShip(ShipBytes(spec));
+  ShipFields fields;
+  fields.block[9] = 5, fields.block[10] = 3;      // r. warp 5 of 3
+  fields.block[39] = 4, fields.block[40] = 0;     // trans 4 of 0
+  fields.block[59] = 4, fields.block[60] = 1;     // hardpoint 0: 4 weapons, 1 working
+  fields.block[127] = 24, fields.block[131] = 30; // drone storage
+  fields.block[334] = 2, fields.block[335] = 0;   // shuttles
+  fields.supplies = {6, 1, 0, 3, 0, 0, 8, 2, 1};
+  fields.bays[0] = {2, 10, 0, 0, "", ""};
+  fields.bays[1] = {3, 200, 0, 0, "", ""};      // a negative maximum fills nothing
+  auto ship = ReadShip(ShipBytes(fields));
 
   Script repair("R\nq\n");
   EXPECT_FALSE(ship->Edit(repair.console));
@@ -66,14 +66,14 @@ TEST_F(ShipEditorTest, RepairThenSupplyAreStoredIntoTheBlockOnWrite) {
   EXPECT_EQ(b[127], 30);
   EXPECT_EQ(b[131], 30);
   EXPECT_EQ(b[335], 2);
-  EXPECT_EQ(b[0], spec.block[0]);
+  EXPECT_EQ(b[0], fields.block[0]);
   EXPECT_EQ(ship->declaredSize, ship->ContentSize());
 }
 
 TEST_F(ShipEditorTest, FightersAndNameReplaceStringsAndKeepTheSizeTrue) {
-  ShipSpec spec;
-  spec.bays[2] = {1, 200, 0, 0, "Old", "Older"};
-  auto ship = ReadShip(ShipBytes(spec));
+  ShipFields fields;
+  fields.bays[2] = {1, 200, 0, 0, "Old", "Older"};
+  auto ship = ReadShip(ShipBytes(fields));
   const int32_t sizeBefore = ship->declaredSize;
 
   Script s("F\n1\nA\n2\nB.x\n12 trailing\nHornet.I\n0\n\nN\nNew"s + '\0' + "Name\nq\n");
@@ -98,7 +98,7 @@ TEST_F(ShipEditorTest, FightersAndNameReplaceStringsAndKeepTheSizeTrue) {
 }
 
 TEST_F(ShipEditorTest, OnlyIdentityCommandsReportAChange) {
-  auto ship = ReadShip(ShipBytes(ShipSpec()));
+  auto ship = ReadShip(ShipBytes(ShipFields()));
   Script other("p 5\ne\nz\nq\n");
   EXPECT_FALSE(ship->Edit(other.console));
   EXPECT_EQ(ship->race, 5);
@@ -127,7 +127,7 @@ TEST_F(ShipEditorTest, OnlyIdentityCommandsReportAChange) {
 }
 
 TEST_F(ShipEditorTest, EndOfInputStopsEditingWithNoFurtherChange) {
-  const std::string bytes = ShipBytes(ShipSpec());
+  const std::string bytes = ShipBytes(ShipFields());
   auto ship = ReadShip(bytes);
   Script s("b\n");
   s.console.SetEndNotice("End of input, leaving the editor");

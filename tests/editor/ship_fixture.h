@@ -14,12 +14,12 @@
 
 namespace campdb::testing {
 
-struct BaySpec {
+struct BayFields {
   uint8_t current = 0, maximum = 0, third = 0, spare = 0x5A;
   std::string type, type2;
 };
 
-struct ShipSpec {
+struct ShipFields {
   int32_t objectId = 100;
   int32_t race = 1;
   int32_t hullClass = 7;
@@ -28,10 +28,10 @@ struct ShipSpec {
   std::string shipName = "Fury";
   std::array<uint8_t, 449> block{};
   std::array<uint8_t, 9> supplies{};
-  std::array<BaySpec, 4> bays{};
+  std::array<BayFields, 4> bays{};
   std::string tail;
 
-  ShipSpec() {
+  ShipFields() {
     // Neighbouring block bytes differ, so a stray store shows.
     for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 7 + 3);
   }
@@ -47,27 +47,27 @@ inline void PutCounted(std::string& out, const std::string& s) {
 }
 
 // The framed object: both size words, the class tag, the body.
-inline std::string ShipBytes(const ShipSpec& spec) {
+inline std::string ShipBytes(const ShipFields& fields) {
   std::string body;
   PutCounted(body, ".?AVtShip@@");
   PutInt32(body, 0x11223344);
   body += "\x01\x02\x03\x04\x05\x06";
-  PutInt32(body, spec.objectId);
+  PutInt32(body, fields.objectId);
   PutInt32(body, -5);
   body += "\x0a\x0b\x0c\x0d\x0e";
   PutInt32(body, 7);  // captain
   body += '\x77';
-  for (int32_t word : {spec.race, spec.hullClass, spec.bpv, spec.bpv}) PutInt32(body, word);
-  PutCounted(body, spec.shipType);
-  PutCounted(body, spec.shipName);
-  body.append(spec.block.begin(), spec.block.end());
-  body.append(spec.supplies.begin(), spec.supplies.end());
-  for (const BaySpec& bay : spec.bays) {
+  for (int32_t word : {fields.race, fields.hullClass, fields.bpv, fields.bpv}) PutInt32(body, word);
+  PutCounted(body, fields.shipType);
+  PutCounted(body, fields.shipName);
+  body.append(fields.block.begin(), fields.block.end());
+  body.append(fields.supplies.begin(), fields.supplies.end());
+  for (const BayFields& bay : fields.bays) {
     for (uint8_t b : {bay.current, bay.maximum, bay.third, bay.spare}) body += static_cast<char>(b);
     PutCounted(body, bay.type);
     PutCounted(body, bay.type2);
   }
-  body += spec.tail;
+  body += fields.tail;
   std::string framed;
   PutInt32(framed, static_cast<int32_t>(body.size()));
   PutInt32(framed, static_cast<int32_t>(body.size()));

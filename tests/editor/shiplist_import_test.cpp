@@ -52,10 +52,10 @@ class ShiplistImportTest : public ::testing::Test {
 
 TEST_F(ShiplistImportTest, MatchingLineFillsTheShip) {
   campdb::Run().currentEra = 1;
-  ShipSpec spec;
-  spec.supplies = {1, 1, 1, 2, 2, 2, 7, 3, 0};
-  spec.bays[1] = {5, 6, 0, 0, "Old", "Old"};
-  auto ship = ReadShip(ShipBytes(spec));
+  ShipFields fields;
+  fields.supplies = {1, 1, 1, 2, 2, 2, 7, 3, 0};
+  fields.bays[1] = {5, 6, 0, 0, "Old", "Old"};
+  auto ship = ReadShip(ShipBytes(fields));
 
   // Prefixes either way and the type in the wrong column do not match.
   Line longer("F-CAR"), shorter("F-C"), wrongColumn("F-CX");
@@ -115,15 +115,15 @@ TEST_F(ShiplistImportTest, MatchingLineFillsTheShip) {
   EXPECT_EQ(b[155], 6);
   EXPECT_EQ(b[161], 0);  // "drone" in lower case is no drone hardpoint
   EXPECT_EQ(b[177], 0);  // neither is the phaser
-  EXPECT_EQ(b[136], spec.block[136]);
+  EXPECT_EQ(b[136], fields.block[136]);
 }
 
 TEST_F(ShiplistImportTest, LineCutShortByTheEndOfTheFileKeepsWhatCameBefore) {
-  ShipSpec spec;
-  spec.block[125] = 4;  // two drone hardpoints of two racks each
-  spec.block[135] = 16, spec.block[137] = 2, spec.block[139] = 4;
-  spec.block[143] = 16, spec.block[145] = 2, spec.block[147] = 4;
-  const std::string bytes = ShipBytes(spec);
+  ShipFields fields;
+  fields.block[125] = 4;  // two drone hardpoints of two racks each
+  fields.block[135] = 16, fields.block[137] = 2, fields.block[139] = 4;
+  fields.block[143] = 16, fields.block[145] = 2, fields.block[147] = 4;
+  const std::string bytes = ShipBytes(fields);
 
   // The file ends inside hardpoint 1's type: hardpoint 0 loses its racks,
   // and the drone list must not bring them back when the ship is written.
@@ -151,13 +151,13 @@ TEST_F(ShiplistImportTest, LineCutShortByTheEndOfTheFileKeepsWhatCameBefore) {
   Script s2(Shiplist(kHeaders + full.Join(146)));
   last->ImportFromShiplist(s2.console);
   EXPECT_EQ(last->systems[kDamCtrl].intact, 33);
-  EXPECT_EQ(last->systems[kExDam].intact, spec.block[9 + 2 * kExDam]);
+  EXPECT_EQ(last->systems[kExDam].intact, fields.block[9 + 2 * kExDam]);
 }
 
 TEST_F(ShiplistImportTest, RestOfALineIsDiscardedUpTo2046Bytes) {
   // What the discard leaves of an overlong line is read as the next line.
   auto bpvAfter = [this](size_t filler) {
-    auto ship = ReadShip(ShipBytes(ShipSpec()));
+    auto ship = ReadShip(ShipBytes(ShipFields()));
     Script s(Shiplist(kHeaders + "Fed\t1\tF-XX\t" + std::string(filler, 'x') + "\t\tF-CA\tCARRIER\t77\t\n"));
     ship->ImportFromShiplist(s.console);
     return ship->bpv;
@@ -167,7 +167,7 @@ TEST_F(ShiplistImportTest, RestOfALineIsDiscardedUpTo2046Bytes) {
 }
 
 TEST_F(ShiplistImportTest, MissingFileOrTypeLeavesTheShipAndWarns) {
-  const std::string bytes = ShipBytes(ShipSpec());
+  const std::string bytes = ShipBytes(ShipFields());
   const std::string advice = "You will need to enter the ship system information using the edit menu\n" +
                              std::string(70, '=') + "\n\n";
   auto ship = ReadShip(bytes);
