@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Rebuilds the seed corpora from the sample files in examples/ and the
+# scripted edit sessions in tests/driver/sessions/. Run from anywhere.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+examples="$here/../examples"
+load="$here/corpus/load_database"
+edit="$here/corpus/edit_session"
+rm -rf "$load" "$edit"
+mkdir -p "$load" "$edit"
+
+# A database input: one layout byte (0 base, 1 Ostrel), then the file.
+seed_db() { { printf "$1"; cat "$2"; } > "$load/$3"; }
+seed_db '\000' "$examples/sample-base.db" base
+seed_db '\001' "$examples/sample-ostrel.db" ostrel
+seed_db '\001' "$examples/sample-base.db" base-read-as-ostrel
+seed_db '\000' "$examples/sample-ostrel.db" ostrel-read-as-base
+{ printf '\000'; head -c 700 "$examples/sample-base.db"; } > "$load/base-cut-short"
+printf '\000' > "$load/empty"
+
+# An edit input: one sample byte (0 base, 1 Ostrel), the operator's script,
+# the marker line, then the shiplist file.
+seed_edit() {
+  { printf "$1"; cat "$here/../tests/driver/sessions/$2.txt"; printf '\n#SHIPLIST#\n'; cat "$examples/sample-shiplist.txt"; } \
+    > "$edit/$3"
+}
+seed_edit '\000' every-editor every-editor-base
+seed_edit '\001' every-editor every-editor-ostrel
+seed_edit '\001' ostrel-captain ostrel-captain
+seed_edit '\000' ostrel-captain ostrel-script-on-base
+for s in garbage-then-quit empty-name letters-for-numbers; do
+  seed_edit '\000' "$s" "$s"
+done
