@@ -70,15 +70,26 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
 struct ToolRun {
   std::string transcript;  // standard output
   int status = -1;         // exit status; -1 when it did not exit normally
+  int signal = 0;          // the signal that ended it, if one did
+};
+
+// Limits a run of the tool is held to.
+struct ToolLimits {
+  // No file the tool writes may grow past this; SIGXFSZ is ignored, so that
+  // such a write fails instead of killing the tool.
+  std::optional<rlim_t> fileSize;
+  // The tool's whole address space; an allocation beyond it fails.
+  std::optional<rlim_t> addressSpace;
+  // A run still going after this many seconds is ended by SIGALRM (0: never).
+  // This only detects a tool that never ends; it measures nothing.
+  unsigned watchdogSeconds = 0;
 };
 
 // Runs the built tool in the working folder. Standard input comes from a
 // removed temporary file, so the folder holds only what the tool made;
-// standard output is a pipe, which a file-size limit does not reach. With
-// `fileSizeLimit`, no file the tool writes may grow past it, and SIGXFSZ is
-// ignored so that such a write fails instead of killing the tool.
-inline ToolRun RunTool(std::vector<std::string> args, const std::string& input,
-                       std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+// standard output is a pipe, which a file-size limit does not reach. At most
+// the first 16 MiB of the transcript are kept.
+inline ToolRun RunTool(std::vector<std::string> args, const std::string& input, const ToolLimits& limits) {
   char inName[] = "/tmp/campdb-stdin-XXXXXX";
   const int inFd = ::mkstemp(inName);
   ::unlink(inName);
@@ -94,11 +105,17 @@ inline ToolRun RunTool(std::vector<std::string> args, const std::string& input,
     ::dup2(pipeFds[1], 1);
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
-    if (fileSizeLimit) {
+    if (limits.fileSize) {
       ::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+      const rlimit limit{*limits.fileSize, *limits.fileSize};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
+    if (limits.addressSpace) {
+      const rlimit limit{*limits.addressSpace, *limits.addressSpace};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+    // The alarm outlives exec and, unhandled, ends the tool.
+    if (limits.watchdogSeconds > 0) ::alarm(limits.watchdogSeconds);
     args.insert(args.begin(), CAMPDB_BINARY);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -109,16 +126,27 @@ inline ToolRun RunTool(std::vector<std::string> args, const std::string& input,
   ::close(pipeFds[1]);
   ::close(inFd);
   ToolRun run;
+  constexpr size_t kTranscriptLimit = size_t{16} << 20;
   char chunk[4096];
   for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) != 0;) {
-    if (got > 0) run.transcript.append(chunk, static_cast<size_t>(got));
-    else if (errno != EINTR) break;
+    if (got > 0) {
+      if (run.transcript.size() < kTranscriptLimit) run.transcript.append(chunk, static_cast<size_t>(got));
+    } else if (errno != EINTR) {
+      break;
+    }
   }
   ::close(pipeFds[0]);
   int wstatus = 0;
-  ::waitpid(child, &wstatus, 0);
+  while (::waitpid(child, &wstatus, 0) < 0 && errno == EINTR) {
+  }
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
   return run;
+}
+
+inline ToolRun RunTool(std::vector<std::string> args, const std::string& input,
+                       std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+  return RunTool(std::move(args), input, ToolLimits{fileSizeLimit, std::nullopt, 0});
 }
 
 }  // namespace campdb::testing
