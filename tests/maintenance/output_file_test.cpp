@@ -47,9 +47,52 @@ bool HasTemporaryFile(const testing::ScratchFolder& folder) {
   return false;
 }
 
-// Makes each write, sync, close and rename of a Clean run fail in turn: each
+// Makes each write, sync, close and rename of a run that writes a database
+// fail in turn, in Clean mode and in Edit mode (a session of a lone Q): each
 // failure is reported once, and the output database is either the earlier
 // one or the complete new one, never anything in between.
+void SweepDatabaseWriteFaults(const testing::ScratchFolder& folder, const std::string& answers,
+                              const std::string& complete, const std::string& successLine) {
+  SCOPED_TRACE(answers);
+  const std::string earlier = "an earlier output database";
+  WriteFile("out.db", earlier);
+  output_faults::FailNth(0);
+  ASSERT_EQ(RunInProcess({"in.db", "-", "out.db"}, answers).status, 0);
+  const int64_t operations = output_faults::Performed();
+  ASSERT_GE(operations, 9);  // two info files written and closed; write, sync, close, rename, folder sync
+
+  int64_t databaseFailures = 0;
+  for (int64_t n = 1; n <= operations; ++n) {
+    SCOPED_TRACE(n);
+    WriteFile("out.db", earlier);
+    std::filesystem::remove("camp.info");
+    std::filesystem::remove("version.info");
+    output_faults::FailNth(n);
+    const InProcessRun run = RunInProcess({"in.db", "-", "out.db"}, answers);
+    output_faults::FailNth(0);
+
+    const bool databaseFailed = Count(run.transcript, "ERROR: unable to write output database out.db\n") == 1;
+    EXPECT_EQ(Count(run.transcript, "Unable to produce matching") + (databaseFailed ? 1 : 0), 1u) << run.transcript;
+    if (databaseFailed) {
+      ++databaseFailures;
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
+      EXPECT_EQ(run.transcript.find(successLine), std::string::npos);
+      // Only the folder sync comes after the new file is in place.
+      EXPECT_EQ(ReadFile("out.db"), n == operations ? complete : earlier);
+    } else {
+      EXPECT_EQ(run.status, 0);
+      EXPECT_NE(run.transcript.find(successLine), std::string::npos);
+      EXPECT_EQ(ReadFile("out.db"), complete);
+    }
+    EXPECT_TRUE(run.transcript.ends_with("== finished tPrelimData ==\n"));
+    EXPECT_FALSE(HasTemporaryFile(folder));
+  }
+  // Every step of the database itself was made to fail once: its write,
+  // sync, close, rename and the folder sync.
+  EXPECT_EQ(databaseFailures, 5);
+}
+
 TEST(OutputFile, EveryFailingStepIsReportedAndKeepsTheEarlierFile) {
   testing::ScratchFolder folder;
   testdb::Database db;
@@ -58,38 +101,9 @@ TEST(OutputFile, EveryFailingStepIsReportedAndKeepsTheEarlierFile) {
   db.Add(shipyardVessel);
   const std::string complete = testdb::ToBytes(db, testdb::Layout::Base);
   WriteFile("in.db", complete);
-  const std::string earlier = "an earlier output database";
 
-  output_faults::FailNth(0);
-  ASSERT_EQ(RunInProcess({"in.db", "-", "out.db"}, "n C\n").status, 0);
-  const int64_t operations = output_faults::Performed();
-  ASSERT_GE(operations, 9);  // two info files written and closed; write, sync, close, rename, folder sync
-
-  for (int64_t n = 1; n <= operations; ++n) {
-    SCOPED_TRACE(n);
-    WriteFile("out.db", earlier);
-    std::filesystem::remove("camp.info");
-    std::filesystem::remove("version.info");
-    output_faults::FailNth(n);
-    const InProcessRun run = RunInProcess({"in.db", "-", "out.db"}, "n C\n");
-    output_faults::FailNth(0);
-
-    const bool databaseFailed = Count(run.transcript, "ERROR: unable to write output database out.db\n") == 1;
-    EXPECT_EQ(Count(run.transcript, "Unable to produce matching") + (databaseFailed ? 1 : 0), 1u) << run.transcript;
-    if (databaseFailed) {
-      EXPECT_EQ(run.status, 1);
-      EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
-      EXPECT_EQ(run.transcript.find("DB CLEAN COMPLETE"), std::string::npos);
-      // Only the folder sync comes after the new file is in place.
-      EXPECT_EQ(ReadFile("out.db"), n == operations ? complete : earlier);
-    } else {
-      EXPECT_EQ(run.status, 0);
-      EXPECT_NE(run.transcript.find("DB CLEAN COMPLETE"), std::string::npos);
-      EXPECT_EQ(ReadFile("out.db"), complete);
-    }
-    EXPECT_TRUE(run.transcript.ends_with("== finished tPrelimData ==\n"));
-    EXPECT_FALSE(HasTemporaryFile(folder));
-  }
+  SweepDatabaseWriteFaults(folder, "n C\n", complete, "DB CLEAN COMPLETE");
+  SweepDatabaseWriteFaults(folder, "n E\nQ\n", complete, "Wrote 8 objects\n");
 
   // The report: whatever step fails is reported after the report is done.
   output_faults::FailNth(0);
