@@ -1,0 +1,169 @@
+// Framing of the misc objects: class tags to kinds, the size check, the end
+// of the object list, objects of unrecognised class, and the search by id.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "record_loader.h"
+
+namespace campdb::testdb {
+namespace {
+
+TEST(Framing, ClassKindOfComparesLengthAndAllButTheClosingBytes) {
+  struct TagCase {
+    std::string tag;
+    ObjectKind kind;
+  };
+  const TagCase cases[] = {
+      {".?AVtServCharacter@@", ObjectKind::Character},
+      {".?AVtServCharacterXY", ObjectKind::Character},  // closing bytes not compared
+      {".?AVtAuctionItem@@", ObjectKind::Bid},
+      {".?AVtNewsStory@@", ObjectKind::NewsStory},
+      {".?AVtShip@@", ObjectKind::Ship},
+      {".?AVtShip@@@", ObjectKind::Unrecognised},  // one byte too long
+      {".?AVtShip@", ObjectKind::Unrecognised},
+      {".?AVtShiq@@", ObjectKind::Unrecognised},
+      {".?AVtMapHex@@", ObjectKind::Unrecognised},
+      {"", ObjectKind::Unrecognised},
+  };
+  for (const TagCase& c : cases) {
+    EXPECT_EQ(ClassKindOf(static_cast<int32_t>(c.tag.size()), c.tag), c.kind) << c.tag;
+  }
+  // The length given decides, not the bytes at hand.
+  EXPECT_EQ(ClassKindOf(12, ".?AVtShip@@"), ObjectKind::Unrecognised);
+  EXPECT_EQ(ClassKindOf(-11, ".?AVtShip@@"), ObjectKind::Unrecognised);
+}
+
+Database ObjectsOnly(std::vector<Bytes> objects) {
+  Database db;
+  db.objects = std::move(objects);
+  return db;
+}
+
+TEST(Framing, SizeMismatchAndEndOfFileStopTheList) {
+  News n;
+  n.objectId = 7;
+  News bad = n;
+  bad.frame.size = 100;
+  bad.frame.size2 = 101;
+  {
+    LoadedRecords db = LoadRecords(ToBytes(ObjectsOnly({ToBytes(n), ToBytes(bad), ToBytes(n)}), Layout::Base),
+                                   Layout::Base, "k\nnot read\n");
+    EXPECT_EQ(db.slots.size(), 1u);
+    EXPECT_EQ(db.console, "WARNING: SIZE MISMATCH IN OBJECT 100 vs 101\nHit any key to continue\n");
+  }
+  {
+    // The header promises three objects; the file ends cleanly after two.
+    Database d = ObjectsOnly({ToBytes(n), ToBytes(n)});
+    d.header.objectCount = 6;
+    LoadedRecords db = LoadRecords(ToBytes(d, Layout::Base), Layout::Base);
+    EXPECT_EQ(db.slots.size(), 2u);
+    EXPECT_EQ(db.console, "END OF FILE\n");
+  }
+  {
+    // Ending inside the second size word: the two words differ.
+    Database d = ObjectsOnly({ToBytes(n)});
+    d.header.objectCount = 5;
+    Bytes bytes = ToBytes(d, Layout::Base);
+    bytes += Bytes("\x2D\0\0\0\x2D\0", 6);
+    LoadedRecords db = LoadRecords(bytes, Layout::Base);
+    EXPECT_EQ(db.slots.size(), 1u);
+    EXPECT_EQ(db.console, "WARNING: SIZE MISMATCH IN OBJECT 45 vs -65491\nHit any key to continue\n");
+  }
+}
+
+TEST(Framing, CanonicalTagIsWrittenForKnownKinds) {
+  Character c;
+  c.frame.tag = ".?AVtServCharacterXY";
+  Character expected = c;
+  expected.frame.tag = ".?AVtServCharacter@@";
+  LoadedRecords db = LoadRecords(ToBytes(ObjectsOnly({ToBytes(c)}), Layout::Base), Layout::Base);
+  ASSERT_EQ(db.slots.size(), 1u);
+  ByteWriter out;
+  WriteMiscObject(out, db.slots[0]);
+  EXPECT_EQ(out.Buffer(), ToBytes(expected));
+}
+
+TEST(Framing, UnrecognisedObjectsAreKeptWholeAndLoadingGoesOn) {
+  RawObject fleet;
+  fleet.frame.tag = ".?AVtFleet@@";
+  fleet.body = Bytes(10, '\x11');
+  PutI32(fleet.body, 4242);  // the objectId sits at offset 10 of every body
+  fleet.body += "fleet data";
+  RawObject odd;  // tag length word negative: no tag bytes
+  odd.frame.tag = Str::Stored(-3);
+  odd.body = "short body";  // under 14 bytes: no id
+  RawObject longTag;
+  longTag.frame.tag = ".?AVtShip@@!";
+  longTag.body = Bytes(20, '\x22');
+  RawObject empty;
+  empty.frame.tag = "x";
+  empty.frame.size = -8;  // no body at all
+
+  News after;
+  after.objectId = 5000;
+  const std::vector<Bytes> objects = {ToBytes(fleet), ToBytes(odd), ToBytes(longTag), ToBytes(empty), ToBytes(after)};
+  const Bytes bytes = ToBytes(ObjectsOnly(objects), Layout::Ostrel);
+  LoadedRecords db = LoadRecords(bytes, Layout::Ostrel);
+  ASSERT_EQ(db.slots.size(), 5u);
+  EXPECT_EQ(db.console, "");
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(db.slots[i].kind, ObjectKind::Unrecognised) << i;
+  EXPECT_EQ(ObjectIdOf(db.slots[0]), 4242);
+  EXPECT_EQ(ObjectIdOf(db.slots[1]), -1);
+  EXPECT_EQ(ObjectIdOf(db.slots[2]), 0x22222222);
+  EXPECT_EQ(ObjectIdOf(db.slots[3]), -1);
+  EXPECT_EQ(db.slots[4].kind, ObjectKind::NewsStory);
+  EXPECT_EQ(ObjectIdOf(db.slots[4]), 5000);
+  EXPECT_EQ(db.Write(), bytes);
+
+  // A body longer than the file keeps what the file holds.
+  RawObject cut = fleet;
+  cut.frame.size = INT_MAX;
+  const Bytes cutBytes = ToBytes(ObjectsOnly({ToBytes(cut)}), Layout::Base);
+  LoadedRecords cutDb = LoadRecords(cutBytes, Layout::Base);
+  ASSERT_EQ(cutDb.slots.size(), 1u);
+  ASSERT_TRUE(cutDb.slots[0].unrecognised);
+  EXPECT_EQ(cutDb.slots[0].unrecognised->body, fleet.body);
+  EXPECT_EQ(cutDb.Write(), cutBytes);
+}
+
+TEST(Framing, FindObjectByIdIsABinarySearchOverAscendingIds) {
+  const auto slotsWithIds = [](std::vector<int32_t> ids) {
+    std::vector<sMiscObject> slots(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+      slots[i].kind = ObjectKind::NewsStory;
+      slots[i].news = std::make_unique<tNewsStory>();
+      slots[i].news->objectId = ids[i];
+    }
+    return slots;
+  };
+  std::vector<sMiscObject> slots = slotsWithIds({5, 9, 12, 20});
+  const auto find = [&](int32_t id) {
+    sMiscObject* found = FindObjectById(slots, 0, static_cast<int64_t>(slots.size()) - 1, id);
+    return found == nullptr ? -1 : static_cast<int>(found - slots.data());
+  };
+  EXPECT_EQ(find(5), 0);
+  EXPECT_EQ(find(9), 1);
+  EXPECT_EQ(find(12), 2);
+  EXPECT_EQ(find(20), 3);
+  for (int32_t missing : {4, 10, 21, -1}) EXPECT_EQ(find(missing), -1) << missing;
+
+  // Longer lists: every id is found.
+  slots = slotsWithIds({1, 3, 4, 8, 15, 16, 23, 42, 99, 100, 1000});
+  for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(find(slots[i].news->objectId), static_cast<int>(i));
+
+  // A slot without its record has id -1; at the high end it hides the list.
+  slots = slotsWithIds({5, 9, 12, 20});
+  slots.emplace_back();
+  EXPECT_EQ(ObjectIdOf(slots.back()), -1);
+  for (int32_t id : {5, 9, 12, 20}) EXPECT_EQ(find(id), -1) << id;
+  slots[1].news.reset();
+  EXPECT_EQ(ObjectIdOf(slots[1]), -1);
+
+  std::vector<sMiscObject> none;
+  EXPECT_EQ(FindObjectById(none, 0, -1, 5), nullptr);
+  EXPECT_EQ(FindObjectById(none, 0, 3, 5), nullptr);  // a high end past the list
+}
+
+}  // namespace
+}  // namespace campdb::testdb
