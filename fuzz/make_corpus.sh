@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Rebuilds the seed corpora from the sample files in examples/ and the
-# scripted edit sessions in tests/driver/sessions/. Run from anywhere.
+# Rebuilds the seed corpora from the sample files in examples/, the scripted
+# edit sessions in tests/driver/sessions/ and the saved inputs in
+# tests/regressions/. Run from anywhere.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 examples="$here/../examples"
@@ -31,3 +32,7 @@ seed_edit '\000' ostrel-captain ostrel-script-on-base
 for s in garbage-then-quit empty-name letters-for-numbers; do
   seed_edit '\000' "$s" "$s"
 done
+
+# The saved hostile and once-failing inputs are seeds as well.
+cp "$here/../tests/regressions/load_database/"* "$load/"
+cp "$here/../tests/regressions/edit_session/"* "$edit/"
