@@ -17,7 +17,6 @@ seed_db '\001' "$examples/sample-ostrel.db" ostrel
 seed_db '\001' "$examples/sample-base.db" base-read-as-ostrel
 seed_db '\000' "$examples/sample-ostrel.db" ostrel-read-as-base
 { printf '\000'; head -c 700 "$examples/sample-base.db"; } > "$load/base-cut-short"
-printf '\000' > "$load/empty"
 
 # An edit input: one sample byte (0 base, 1 Ostrel), the operator's script,
 # the marker line, then the shiplist file.
