@@ -1,8 +1,257 @@
 #include "driver/driver.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/console.h"
+#include "driver/loader.h"
+#include "editor/edit_menu.h"
+#include "format/byte_stream.h"
+#include "format/database.h"
+#include "format/run_settings.h"
+#include "maintenance/cleaner.h"
+#include "maintenance/output_file.h"
+#include "maintenance/writer.h"
+#include "report/report_driver.h"
+#include "report/report_stream.h"
+
 namespace campdb {
 
-// Placeholder until the program driver lands.
-int RunProgram(int, char**, std::istream&, std::ostream&) { return 0; }
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitNoInput = 2;
+
+constexpr std::string_view kEndOfInput = "End of input, terminating program";
+
+void PrintUsage(Console& console) {
+  console.WriteLine("Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]");
+  console.WriteLine("       campdb -h | --help | --version");
+  console.WriteLine();
+  console.WriteLine("Loads a campaign database and cleans it, edits it or reports on it.");
+  console.WriteLine("File names that are not given are asked for when they are needed:");
+  console.WriteLine("  INPUT-DB     the campaign database to load; it is never changed");
+  console.WriteLine("  REPORT-FILE  the text report written in Report mode");
+  console.WriteLine("  OUTPUT-DB    the new database written in Clean and Edit modes");
+  console.WriteLine();
+  console.WriteLine("Modes, chosen at a prompt:");
+  console.WriteLine("  C  clean: drop stale objects and write a new database");
+  console.WriteLine("  E  edit: change records through menus and write a new database");
+  console.WriteLine("  R  report: write a readable report of the whole database");
+  console.WriteLine();
+  console.WriteLine("Variants, chosen at a prompt: the Ostrel layout (y) or the base layout (n).");
+  console.WriteLine("Clean and Edit also write camp.info and version.info in the current folder.");
+}
+
+// The whole input database, read into memory, with the identity of the file
+// it came from. Empty when it cannot be opened or read, or is a folder. A
+// regular file is read whole, however large; a pipe or device is read up to
+// a generous bound, so that one that never ends (/dev/zero) is refused
+// rather than read until memory runs out.
+struct InputImage {
+  std::vector<uint8_t> bytes;
+  FileIdentity identity;
+};
+
+constexpr size_t kLargestStreamedInput = size_t{256} << 20;
+
+std::optional<InputImage> ReadInput(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  InputImage image;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  const bool regular = S_ISREG(st.st_mode);
+  if (ok) {
+    image.identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    std::vector<uint8_t> chunk(size_t{1} << 16);
+    // A regular file's image is reserved once, so it is never copied while
+    // it grows.
+    if (regular) image.bytes.reserve(static_cast<size_t>(st.st_size));
+    while (ok) {
+      const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+      if (got == 0) break;
+      if (got < 0) {
+        ok = errno == EINTR;
+        continue;
+      }
+      image.bytes.insert(image.bytes.end(), chunk.begin(), chunk.begin() + got);
+      ok = regular || image.bytes.size() <= kLargestStreamedInput;
+    }
+  }
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return image;
+}
+
+// A file name from the command line, else asked for.
+std::optional<std::string> FileName(int argc, char** argv, int position, std::string_view what, Console& console) {
+  if (argc > position) return std::string(argv[position]);
+  console.WriteLine(Cat("Please enter the name of the ", what));
+  return console.ReadFileName();
+}
+
+// Asks until one of the accepted answers is given; empty at end of input.
+std::optional<char> Ask(std::string_view question, std::string_view accepted, Console& console) {
+  while (true) {
+    console.WriteLine(question);
+    const auto answer = console.ReadAnswerChar();
+    if (!answer) return std::nullopt;
+    if (accepted.find(*answer) != std::string_view::npos) return answer;
+  }
+}
+
+// Writes the report into the open report file; false when any of it could
+// not be written.
+bool GenerateReport(const Database& db, OutputFile& file, Console& console) {
+  ReportStream report(&file);
+  ReportDatabase(db, report, console);
+  const bool flushed = report.Flush();
+  const bool closed = file.Finish();
+  return flushed && closed;
+}
+
+// Releases the records in reverse order of loading.
+void TearDown(Database& db, Console& console) {
+  db.slots.clear();
+  db.deleteFlags.clear();
+  console.WriteLine("== finished with sMiscObject array == ");
+  db.political = tPoliticalObject();
+  console.WriteLine("== finished with tPoliticalObject ==");
+  db.MapHexPtr.clear();
+  console.WriteLine("== finished with MapHexPtr array ==");
+  db.map = tMapObject();
+  console.WriteLine("== finished tMapObject ==");
+  db.campaign = tCampaignObject();
+  console.WriteLine("== finished tCampaignObject ==");
+  db.header = tPrelimData();
+  console.WriteLine("== finished tPrelimData ==");
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out) {
+  Console console(in, out);
+
+  if (argc > 1) {
+    const std::string_view first = argv[1];
+    if (first == "-h" || first == "--help") {
+      PrintUsage(console);
+      return kExitOk;
+    }
+    if (first == "--version") {
+      console.WriteLine(Cat("campdb ", CAMPDB_VERSION));
+      return kExitOk;
+    }
+  }
+
+  const auto inputName = FileName(argc, argv, 1, "input db file", console);
+  if (!inputName) {
+    console.WriteLine(kEndOfInput);
+    return kExitFailed;
+  }
+  auto input = ReadInput(*inputName);
+  if (!input) {
+    console.WriteLine(Cat("Unable to open input file ", *inputName, ",", "   terminating program"));
+    return kExitNoInput;
+  }
+
+  ResetRunSettings();
+  Run().inputFile = input->identity;
+
+  const auto variant = Ask("Is this an Ostrel campaign file (y or n)?", "yYnN", console);
+  if (!variant) {
+    console.WriteLine(kEndOfInput);
+    return kExitFailed;
+  }
+  Run().variant = (*variant == 'y' || *variant == 'Y') ? Variant::Ostrel : Variant::Base;
+
+  const auto mode = Ask("Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?",
+                        "CcEeRr", console);
+  if (!mode) {
+    console.WriteLine(kEndOfInput);
+    return kExitFailed;
+  }
+  switch (*mode) {
+    case 'C':
+    case 'c':
+      Run().mode = RunMode::Clean;
+      break;
+    case 'E':
+    case 'e':
+      Run().mode = RunMode::Edit;
+      break;
+    default:
+      Run().mode = RunMode::Report;
+      break;
+  }
+
+  OutputFile reportFile;
+  OutputFile outputDatabase;
+  if (Run().mode == RunMode::Report) {
+    const auto name = FileName(argc, argv, 2, "report file", console);
+    if (!name) {
+      console.WriteLine(kEndOfInput);
+      return kExitFailed;
+    }
+    if (!reportFile.OpenInPlace(*name)) {
+      console.WriteLine(Cat("Unable to open output file ", *name, ","));
+      console.WriteLine("   so a full report will not be generated");
+    }
+  } else {
+    const auto name = FileName(argc, argv, 3, "output db file", console);
+    if (!name) {
+      console.WriteLine(kEndOfInput);
+      return kExitFailed;
+    }
+    if (!outputDatabase.OpenReplacing(*name)) {
+      console.WriteLine(Cat("Unable to open output database file ", *name, ","));
+      console.WriteLine("   so an updated database cannot be produced");
+    }
+  }
+
+  Database db;
+  {
+    ByteReader reader(input->bytes);
+    LoadDatabase(reader, db, console);
+  }
+  console.WriteLine("finished with input file");
+  input.reset();
+
+  int status = kExitOk;
+  if (Run().mode == RunMode::Clean && outputDatabase.IsOpen()) {
+    const int64_t loaded = db.loadedCount;
+    for (int64_t i = 0; i < loaded; ++i) db.deleteFlags[static_cast<size_t>(i)] = 1;
+    CleanDatabase(db, console);
+    if (WriteDatabase(db, outputDatabase, console)) {
+      int64_t removed = 0;
+      for (int64_t i = 0; i < loaded; ++i) removed += db.deleteFlags[static_cast<size_t>(i)];
+      console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", removed, " out of ", loaded, " objects from database"));
+      console.WriteLine();
+    } else {
+      status = kExitFailed;
+    }
+  } else if (Run().mode == RunMode::Edit && outputDatabase.IsOpen()) {
+    EditMenu(db, console);
+    if (!WriteDatabase(db, outputDatabase, console)) status = kExitFailed;
+  } else if (Run().mode == RunMode::Report && reportFile.IsOpen()) {
+    console.WriteLine("now generating report");
+    if (!GenerateReport(db, reportFile, console)) {
+      console.WriteLine(Cat("ERROR: unable to write report file ", reportFile.Name()));
+      status = kExitFailed;
+    }
+  }
+
+  TearDown(db, console);
+  return status;
+}
 
 }  // namespace campdb

@@ -24,8 +24,9 @@ class tCampaignObject {
   void Report(ReportStream& out) const;
   // Runs the campaign edit menu until the operator quits it.
   void Edit(Console& console);
-  // Produces "camp.info" and "version.info" in the current working folder.
-  void WriteInfoFiles() const;
+  // Produces "camp.info" and "version.info" in the current working folder,
+  // telling the operator about each on the console.
+  void WriteInfoFiles(Console& console) const;
 
   // The bytes Write produces after the two size words with the record as it
   // stands (the class tag with its length word, then the body).

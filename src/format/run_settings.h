@@ -16,6 +16,14 @@ enum class Variant { Base, Ostrel };
 
 enum class RunMode { None, Clean, Edit, Report };
 
+// Where a file lives: its device and inode. Two names of one file (links,
+// "./x" and "x") have the same identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 struct RunSettings {
   Variant variant = Variant::Base;
   RunMode mode = RunMode::None;
@@ -26,6 +34,9 @@ struct RunSettings {
   // single-player campaign. The character reader compares names against it
   // the way C strings compare (a zero byte ends the comparison).
   std::optional<std::string> publishedCaptainName;
+  // The input database, which no file the tool writes may replace. Set by
+  // the driver once the input is open; absent when there is none.
+  std::optional<FileIdentity> inputFile;
 
   bool Ostrel() const { return variant == Variant::Ostrel; }
 };

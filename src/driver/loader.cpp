@@ -1,0 +1,50 @@
+#include "driver/loader.h"
+
+#include <algorithm>
+
+#include "console/console.h"
+
+namespace campdb {
+
+void LoadDatabase(ByteReader& in, Database& db, Console& console) {
+  db.header = tPrelimData(in);
+  console.WriteLine("finished reading prelim data");
+  db.campaign = tCampaignObject(in);
+  console.WriteLine("finished reading campaign data");
+  db.map = tMapObject(in);
+  console.WriteLine("finished reading initial map data");
+
+  // The map announces columns * rows hexes; only those the file holds are
+  // made, so a damaged size cannot make the tool allocate or loop beyond
+  // what the input can back.
+  const int64_t announced = db.map.HexesAnnounced();
+  db.MapHexPtr.clear();
+  for (int64_t i = 0; i < announced && in.Remaining() > 0; ++i) {
+    db.MapHexPtr.push_back(std::make_unique<tMapHex>(in));
+  }
+  console.WriteLine("finished reading map data");
+  db.political = tPoliticalObject(in);
+  console.WriteLine("finished reading political data");
+
+  // The header counts every record after it: campaign, map, political
+  // record, the hexes and the misc objects.
+  const int64_t specified = int64_t{db.header.objectCount} - (db.hexCount() + 3);
+  console.WriteLine(Cat(specified, " objects specified"));
+  db.capacity = std::max<int64_t>(specified, 0);
+
+  // A slot is made only for an object being read; every object read takes
+  // at least its two size words from the input, so the loop ends with the
+  // input however large the announced count.
+  db.slots.clear();
+  while (static_cast<int64_t>(db.slots.size()) < db.capacity) {
+    db.slots.emplace_back();
+    if (!ReadMiscObject(in, db.slots.back(), console)) {
+      db.slots.pop_back();
+      break;
+    }
+  }
+  db.loadedCount = static_cast<int64_t>(db.slots.size());
+  db.deleteFlags.assign(db.slots.size(), 0);
+}
+
+}  // namespace campdb

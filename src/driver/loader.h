@@ -1,0 +1,18 @@
+// Loads a whole campaign database into memory, in file order, narrating each
+// step on the console.
+#pragma once
+
+#include "format/byte_stream.h"
+#include "format/database.h"
+
+namespace campdb {
+
+class Console;
+
+// Reads the header, the campaign record, the map record and its hexes, the
+// political record, then the misc objects the header announces. Hexes stop
+// once the input has run out; misc objects stop at the first one that fails
+// to frame. Every slot gets a deleteFlags byte of 0.
+void LoadDatabase(ByteReader& in, Database& db, Console& console);
+
+}  // namespace campdb

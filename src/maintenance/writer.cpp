@@ -1,0 +1,45 @@
+#include "maintenance/writer.h"
+
+#include <algorithm>
+
+#include "console/console.h"
+#include "maintenance/output_file.h"
+
+namespace campdb {
+
+int64_t WriteRecords(Database& db, ByteWriter& out, Console& console) {
+  db.header.Write(out);
+  db.campaign.Write(out);
+  // The info files describe the campaign as it is being written.
+  db.campaign.WriteInfoFiles(console);
+  db.map.Write(out);
+  for (auto& hex : db.MapHexPtr) hex->Write(out);
+  db.political.Write(out);
+
+  // The kept objects keep their relative order, so the list stays sorted by
+  // object id.
+  const int64_t end = std::min({db.capacity, static_cast<int64_t>(db.slots.size()),
+                                static_cast<int64_t>(db.deleteFlags.size())});
+  int64_t written = 0;
+  for (int64_t i = 0; i < end && written < db.loadedCount; ++i) {
+    if (db.deleteFlags[static_cast<size_t>(i)] != 0) continue;
+    WriteMiscObject(out, db.slots[static_cast<size_t>(i)]);
+    ++written;
+  }
+  return written + db.hexCount() + 3;
+}
+
+bool WriteDatabase(Database& db, OutputFile& file, Console& console) {
+  ByteWriter out(&file);
+  const int64_t written = WriteRecords(db, out, console);
+  const bool flushed = out.Flush();
+  if (!flushed) file.Abandon();
+  if (!flushed || !file.Finish()) {
+    console.WriteLine(Cat("ERROR: unable to write output database ", file.Name()));
+    return false;
+  }
+  console.WriteLine(Cat("Wrote ", written, " objects"));
+  return true;
+}
+
+}  // namespace campdb

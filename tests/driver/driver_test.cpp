@@ -1,0 +1,204 @@
+// End-to-end runs of the built tool: scripted standard input, the whole
+// console transcript, the exit status and the files left behind.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/mixed_database.h"
+#include "driver/scratch.h"
+#include "support/db_builder.h"
+
+namespace campdb::testing {
+namespace {
+
+using testdb::Layout;
+using testdb::ToBytes;
+using Names = std::vector<std::string>;
+
+const std::string kVariantQuestion = "Is this an Ostrel campaign file (y or n)?\n";
+const std::string kModeQuestion =
+    "Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?\n";
+const std::string kQuestions = kVariantQuestion + kModeQuestion;
+const std::string kInfoFiles = Lines({"Producing an updated camp.info file", "Producing an updated version.info file"});
+const std::string kTearDown = Lines({"== finished with sMiscObject array == ", "== finished with tPoliticalObject ==",
+                                     "== finished with MapHexPtr array ==", "== finished tMapObject ==",
+                                     "== finished tCampaignObject ==", "== finished tPrelimData =="});
+const std::string kEndOfInput = "End of input, terminating program\n";
+
+std::string Load(int specified) {
+  return Lines({"finished reading prelim data", "finished reading campaign data", "finished reading initial map data",
+                "finished reading map data", "finished reading political data"}) +
+         std::to_string(specified) + " objects specified\nfinished with input file\n";
+}
+
+std::string NoOutputDatabase(const std::string& name) {
+  return "Unable to open output database file " + name + ",\n   so an updated database cannot be produced\n";
+}
+
+// The editor's own dialogue lies between these two parts of an Edit run.
+void ExpectTranscript(const ToolRun& run, const std::string& before, const std::string& after) {
+  EXPECT_TRUE(run.transcript.starts_with(before)) << run.transcript;
+  EXPECT_TRUE(run.transcript.ends_with(after)) << run.transcript;
+}
+
+TEST(ToolRun, CleanWritesTheKeptObjectsAndTheInfoFiles) {
+  ScratchFolder folder;
+  MixedDatabase mixed = MakeMixedDatabase();
+  WriteFile("in.db", ToBytes(mixed.db, Layout::Base));
+  WriteFile("out.db", "an earlier output");
+
+  // The report name is not used in Clean mode.
+  const ToolRun run = RunTool({"in.db", "report.txt", "out.db"}, "n\nC\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.transcript, kQuestions + Load(14) +
+                                Lines({"After cleaning thinks there are 14 objects", "   and numobjects is 7"}) +
+                                kInfoFiles + "Wrote 14 objects\n" +
+                                "DB CLEAN COMPLETE: removed 7 out of 14 objects from database\n\n" + kTearDown);
+  testdb::Database cleaned = mixed.db;
+  cleaned.objects = mixed.kept;
+  EXPECT_EQ(ReadFile("out.db"), ToBytes(cleaned, Layout::Base));
+  EXPECT_EQ(ReadFile("version.info"), "2.5.1\n");
+  EXPECT_EQ(folder.Names(), (Names{"camp.info", "in.db", "out.db", "version.info"}));
+
+}
+
+TEST(ToolRun, EditWithoutChangesWritesTheSameBytesInBothLayouts) {
+  ScratchFolder folder;
+  MixedDatabase mixed = MakeMixedDatabase();
+  const std::string base = ToBytes(mixed.db, Layout::Base);
+  const std::string ostrel = ToBytes(mixed.db, Layout::Ostrel);
+  WriteFile("base.db", base);
+  WriteFile("ostrel.db", ostrel);
+
+  // Names asked for; wrong answers repeat their question.
+  const ToolRun baseRun = RunTool({}, "base.db\nx\nn\nQ\ne\nout.db\n");
+  ExpectTranscript(baseRun,
+                   "Please enter the name of the input db file\n" + kVariantQuestion + kVariantQuestion +
+                       kModeQuestion + kModeQuestion + "Please enter the name of the output db file\n" + Load(14),
+                   kInfoFiles + "Wrote 21 objects\n" + kTearDown);
+  EXPECT_EQ(baseRun.status, 0);
+  EXPECT_EQ(ReadFile("out.db"), base);
+
+  // "yes" answers both questions (y: Ostrel, e: Edit) and its s is taken as
+  // the output name.
+  const ToolRun ostrelRun = RunTool({"ostrel.db"}, "yes\n");
+  ExpectTranscript(ostrelRun, kQuestions + "Please enter the name of the output db file\n" + Load(14),
+                   kInfoFiles + "Wrote 21 objects\n" + kTearDown);
+  EXPECT_EQ(ReadFile("s"), ostrel);
+}
+
+TEST(ToolStart, MissingInputOrEndOfInputWritesNothing) {
+  ScratchFolder folder;
+  WriteFile("in.db", ToBytes(testdb::Database{}, Layout::Base));
+  fs::create_directory("folder");
+
+  // A device that never ends is refused, not read until memory runs out.
+  for (const std::string name : {"missing.db", "folder", "/dev/zero"}) {
+    const ToolRun run = RunTool({name}, "n C out.db\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.transcript, "Unable to open input file " + name + ",   terminating program\n");
+  }
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string transcript;
+  };
+  const std::vector<Case> cases = {
+      {{}, "  \n", "Please enter the name of the input db file\n" + kEndOfInput},
+      {{"in.db"}, "", kVariantQuestion + kEndOfInput},
+      {{"in.db"}, "x n", kVariantQuestion + kVariantQuestion + kModeQuestion + kEndOfInput},
+      {{"in.db"}, "n C\n", kQuestions + "Please enter the name of the output db file\n" + kEndOfInput},
+      {{"in.db"}, "n R", kQuestions + "Please enter the name of the report file\n" + kEndOfInput},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = RunTool(c.args, c.input);
+    EXPECT_EQ(run.status, 1) << c.input;
+    EXPECT_EQ(run.transcript, c.transcript);
+  }
+  EXPECT_EQ(folder.Names(), (Names{"folder", "in.db"}));
+
+  const ToolRun version = RunTool({"--version", "in.db"}, "");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.transcript, "campdb 1.0.0\n");
+  const ToolRun help = RunTool({"--help"}, "n C out.db\n");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.transcript.starts_with("Usage: campdb")) << help.transcript;
+}
+
+TEST(ToolSafety, NoFileIsWrittenOverTheInput) {
+  ScratchFolder folder;
+  const std::string input = ToBytes(MakeMixedDatabase().db, Layout::Base);
+  WriteFile("in.db", input);
+  fs::create_hard_link("in.db", "hard.db");
+  fs::create_symlink("in.db", "sym.db");
+
+  for (const std::string name : {"in.db", "./in.db", "hard.db", "sym.db", "."}) {
+    const ToolRun run = RunTool({"in.db", "-", name}, "n E\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.transcript, kQuestions + NoOutputDatabase(name) + Load(14) + kTearDown);
+    // The same for a report; the database is still loaded and released.
+    const ToolRun report = RunTool({"in.db", name}, "nr");
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.transcript, kQuestions + "Unable to open output file " + name +
+                                     ",\n   so a full report will not be generated\n" + Load(14) + kTearDown);
+  }
+  EXPECT_EQ(folder.Names(), (Names{"hard.db", "in.db", "sym.db"}));
+
+  // An input named like an info file is not replaced by it.
+  fs::rename("in.db", "camp.info");
+  const ToolRun run = RunTool({"camp.info", "-", "out.db"}, "n C\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.transcript.find("Unable to produce matching camp.info file\n"
+                                "Producing an updated version.info file\nWrote 14 objects\n"),
+            std::string::npos)
+      << run.transcript;
+  EXPECT_EQ(ReadFile("camp.info"), input);
+}
+
+TEST(ToolSafety, FailedWritesAreReportedAndKeepTheEarlierOutput) {
+  ScratchFolder folder;
+  const std::string input = ToBytes(MakeMixedDatabase().db, Layout::Base);
+  WriteFile("in.db", input);
+  const std::string earlier = "an earlier output database";
+  WriteFile("out.db", earlier);
+  const std::string failed = "ERROR: unable to write output database out.db\n" + kTearDown;
+
+  // The database does not fit under the file-size limit; the info files do.
+  const ToolRun tooBig = RunTool({"in.db", "-", "out.db"}, "n C\n", 2000);
+  EXPECT_EQ(tooBig.status, 1);
+  EXPECT_EQ(tooBig.transcript, kQuestions + Load(14) +
+                                   Lines({"After cleaning thinks there are 14 objects", "   and numobjects is 7"}) +
+                                   kInfoFiles + failed);
+  EXPECT_EQ(ReadFile("out.db"), earlier);
+  EXPECT_EQ(folder.Names(), (Names{"camp.info", "in.db", "out.db", "version.info"}));
+
+  // Under a smaller limit camp.info fails too, after it was opened.
+  const ToolRun tiny = RunTool({"in.db", "-", "out.db"}, "n E\n", 100);
+  EXPECT_EQ(tiny.status, 1);
+  ExpectTranscript(tiny, kQuestions + Load(14),
+                   Lines({"Producing an updated camp.info file", "Unable to produce matching camp.info file",
+                          "Producing an updated version.info file"}) +
+                       failed);
+  EXPECT_EQ(ReadFile("out.db"), earlier);
+
+  // A device is written directly; a full one fails.
+  const ToolRun full = RunTool({"in.db", "-", "/dev/full"}, "n C\n");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(full.transcript.ends_with("ERROR: unable to write output database /dev/full\n" + kTearDown));
+
+  // A folder in the way of camp.info leaves the rest of the run alone.
+  fs::remove("camp.info");
+  fs::create_directory("camp.info");
+  const ToolRun blocked = RunTool({"in.db", "-", "out.db"}, "n C\n");
+  EXPECT_EQ(blocked.status, 0);
+  EXPECT_NE(blocked.transcript.find("Unable to produce matching camp.info file\n"
+                                    "Producing an updated version.info file\nWrote 14 objects\n"),
+            std::string::npos);
+  EXPECT_NE(ReadFile("out.db"), earlier);
+  EXPECT_EQ(ReadFile("in.db"), input);
+}
+
+}  // namespace
+}  // namespace campdb::testing

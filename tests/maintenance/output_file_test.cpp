@@ -1,0 +1,113 @@
+#include "maintenance/output_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "driver/scratch.h"
+#include "support/db_builder.h"
+
+namespace campdb {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+
+struct InProcessRun {
+  int status = 0;
+  std::string transcript;
+};
+
+InProcessRun RunInProcess(std::vector<std::string> args, const std::string& input) {
+  args.insert(args.begin(), "campdb");
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::istringstream in(input);
+  std::ostringstream out;
+  InProcessRun run;
+  run.status = RunProgram(static_cast<int>(args.size()), argv.data(), in, out);
+  run.transcript = out.str();
+  return run;
+}
+
+size_t Count(const std::string& text, const std::string& piece) {
+  size_t n = 0;
+  for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
+
+bool HasTemporaryFile(const testing::ScratchFolder& folder) {
+  for (const auto& name : folder.Names()) {
+    if (name.starts_with(".campdb-")) return true;
+  }
+  return false;
+}
+
+// Makes each write, sync, close and rename of a Clean run fail in turn: each
+// failure is reported once, and the output database is either the earlier
+// one or the complete new one, never anything in between.
+TEST(OutputFile, EveryFailingStepIsReportedAndKeepsTheEarlierFile) {
+  testing::ScratchFolder folder;
+  testdb::Database db;
+  db.SetGrid(2, 2);
+  testdb::Ship shipyardVessel;
+  db.Add(shipyardVessel);
+  const std::string complete = testdb::ToBytes(db, testdb::Layout::Base);
+  WriteFile("in.db", complete);
+  const std::string earlier = "an earlier output database";
+
+  output_faults::FailNth(0);
+  ASSERT_EQ(RunInProcess({"in.db", "-", "out.db"}, "n C\n").status, 0);
+  const int64_t operations = output_faults::Performed();
+  ASSERT_GE(operations, 9);  // two info files written and closed; write, sync, close, rename, folder sync
+
+  for (int64_t n = 1; n <= operations; ++n) {
+    SCOPED_TRACE(n);
+    WriteFile("out.db", earlier);
+    std::filesystem::remove("camp.info");
+    std::filesystem::remove("version.info");
+    output_faults::FailNth(n);
+    const InProcessRun run = RunInProcess({"in.db", "-", "out.db"}, "n C\n");
+    output_faults::FailNth(0);
+
+    const bool databaseFailed = Count(run.transcript, "ERROR: unable to write output database out.db\n") == 1;
+    EXPECT_EQ(Count(run.transcript, "Unable to produce matching") + (databaseFailed ? 1 : 0), 1u) << run.transcript;
+    if (databaseFailed) {
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
+      EXPECT_EQ(run.transcript.find("DB CLEAN COMPLETE"), std::string::npos);
+      // Only the folder sync comes after the new file is in place.
+      EXPECT_EQ(ReadFile("out.db"), n == operations ? complete : earlier);
+    } else {
+      EXPECT_EQ(run.status, 0);
+      EXPECT_NE(run.transcript.find("DB CLEAN COMPLETE"), std::string::npos);
+      EXPECT_EQ(ReadFile("out.db"), complete);
+    }
+    EXPECT_TRUE(run.transcript.ends_with("== finished tPrelimData ==\n"));
+    EXPECT_FALSE(HasTemporaryFile(folder));
+  }
+
+  // The report: whatever step fails is reported after the report is done.
+  output_faults::FailNth(0);
+  const InProcessRun report = RunInProcess({"in.db", "report.txt"}, "n R\n");
+  ASSERT_EQ(report.status, 0);
+  EXPECT_NE(report.transcript.find("finished with input file\nnow generating report\n"), std::string::npos);
+  const int64_t reportOperations = output_faults::Performed();
+  for (int64_t n = 1; n <= reportOperations; ++n) {
+    output_faults::FailNth(n);
+    const InProcessRun run = RunInProcess({"in.db", "report.txt"}, "n R\n");
+    output_faults::FailNth(0);
+    EXPECT_EQ(run.status, 1);
+    const std::string error = "ERROR: unable to write report file report.txt\n";
+    const auto at = run.transcript.find(error);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(run.transcript.find("== finished with sMiscObject array"), at + error.size());
+  }
+}
+
+}  // namespace
+}  // namespace campdb
