@@ -174,7 +174,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out) {
 
   Database db;
   {
-    ByteReader reader(input->bytes);
+    ByteReader reader(input->Bytes());
     LoadDatabase(reader, db, console);
   }
   console.WriteLine("finished with input file");
