@@ -22,7 +22,7 @@ void ByteReader::ReadBytesAtEnd(uint8_t* out, size_t count) {
   }
 }
 
-std::string ByteReader::ReadRun(int64_t count) {
+std::string_view ByteReader::ReadRunInPlace(int64_t count) {
   if (count <= 0) return {};
   size_t take = Remaining();
   if (static_cast<uint64_t>(count) <= take) {
@@ -30,7 +30,7 @@ std::string ByteReader::ReadRun(int64_t count) {
   } else {
     atEnd_ = true;
   }
-  std::string run(reinterpret_cast<const char*>(data_.data() + pos_), take);
+  const std::string_view run(reinterpret_cast<const char*>(data_.data() + pos_), take);
   pos_ += take;
   return run;
 }
@@ -44,7 +44,7 @@ int32_t ReadInt16(ByteReader& in) {
 CountedString ReadCountedString(ByteReader& in) {
   const int32_t length = ReadInt32(in);
   CountedString text;
-  if (length > 0) text.bytes = in.ReadRun(length);
+  if (length > 0) text.bytes.assign(in.ReadRunInPlace(length));
   return text;
 }
 

@@ -72,7 +72,10 @@ class ByteReader {
   // A run of stored length `count` (an opaque tail, a string's bytes). A run
   // longer than what is left keeps only the bytes that are left, so nothing
   // is ever allocated beyond the size of the input.
-  std::string ReadRun(int64_t count);
+  std::string ReadRun(int64_t count) { return std::string(ReadRunInPlace(count)); }
+  // The same run, seen where it lies in the input instead of copied; valid
+  // as long as the input is.
+  std::string_view ReadRunInPlace(int64_t count);
 
   // True once a read has tried to go past the end of the input.
   bool AtEnd() const { return atEnd_; }
