@@ -13,6 +13,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "editor/prompts.h"
 #include "editor/race_code_lines.h"
 #include "format/campaign.h"
 
@@ -23,18 +24,6 @@ namespace {
 // Campaign texts are handed on as zero-terminated text, so an answer ends
 // at its first zero byte; at most 255 characters are taken.
 constexpr size_t kTextLimit = 255;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Prints "<prompt><current value>)" and reads a number into the field.
-// False when the input has ended; the field is then unchanged.
-bool AskNumber(Console& console, std::string_view prompt, int32_t& field) {
-  console.WriteLine(Cat(prompt, field, ")"));
-  const auto value = console.ReadNumber();
-  if (!value) return false;
-  field = *value;
-  return true;
-}
 
 // The line that follows, without its line end, up to the first zero byte.
 std::optional<std::string> ReadLineAnswer(Console& console) {

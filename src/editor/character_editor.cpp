@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "editor/prompts.h"
 #include "editor/race_code_lines.h"
 #include "format/character.h"
 
@@ -18,17 +19,6 @@ namespace campdb {
 namespace {
 
 constexpr size_t kTextLimit = 254;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Prints "<prompt><current value>)" and reads a number into the field.
-bool AskNumber(Console& console, std::string_view prompt, int32_t& field) {
-  console.WriteLine(Cat(prompt, field, ")"));
-  const auto value = console.ReadNumber();
-  if (!value) return false;
-  field = *value;
-  return true;
-}
 
 // Prints the prompt with the string's current bytes and replaces the string
 // with the line that follows the command's line. False when the input ended.

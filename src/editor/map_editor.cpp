@@ -150,15 +150,17 @@ void EditIndividualHexes(const tMapObject& map, std::vector<std::unique_ptr<tMap
   }
 }
 
-// A map can be edited only when every hex that rows x columns names is
-// there. A map with no rows or no columns has no hex to pick (and a
-// negative count would leave no valid answer to the row question).
+// A map can be edited when it holds hexes and at least the rows x columns
+// that its size announces. A map without hexes is refused: there is no hex
+// a row and column could name. The dimensions themselves are not judged:
+// a map of -1 rows by -2 columns holds its two hexes, which the all-hexes
+// commands change, while no answer to the row question is in range.
 bool MapIsEditable(const tMapObject& map, const std::vector<std::unique_ptr<tMapHex>>& hexes) {
-  if (hexes.empty() || map.rows < 1 || map.columns < 1) return false;
+  if (hexes.empty()) return false;
   const int64_t needed = int64_t{map.rows} * int64_t{map.columns};
   if (static_cast<int64_t>(hexes.size()) < needed) return false;
-  for (int64_t i = 0; i < needed; ++i) {
-    if (!hexes[static_cast<size_t>(i)]) return false;
+  for (const auto& hex : hexes) {
+    if (!hex) return false;
   }
   return true;
 }

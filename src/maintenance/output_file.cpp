@@ -120,6 +120,25 @@ int CreateTemporary(const std::string& folder, std::string& path) {
   return -1;
 }
 
+// Whether `name` could be opened for writing, without changing what is
+// there: an existing file is opened and closed again untouched; where there
+// is nothing yet, a file is made under the name and removed at once.
+bool CouldOpenForWriting(const std::string& name, bool exists) {
+  if (exists) {
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+  }
+  struct stat entry {};
+  if (::lstat(name.c_str(), &entry) == 0) return true;  // a link to nothing yet
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(name.c_str());
+  return true;
+}
+
 }  // namespace
 
 std::optional<FileIdentity> IdentityOf(const std::string& name) {
@@ -152,6 +171,12 @@ bool OutputFile::OpenReplacing(const std::string& name) {
     mode_ = Mode::Device;
     return true;
   }
+
+  // The name must be one that could be opened for writing: an existing file
+  // the operator may not write, an empty name or one too long for its folder
+  // cannot be opened, and is refused now rather than when the finished file
+  // would be moved over it.
+  if (!CouldOpenForWriting(name, exists)) return false;
 
   target_ = ResolvedTarget(name);
   fd_ = CreateTemporary(FolderOf(target_), temporary_);

@@ -40,7 +40,9 @@ class OutputFile final : public ByteSink {
 
   // Prepares to replace `name` with a completely written new file. False
   // when that cannot be done: `name` is a folder or the input database, or
-  // no new file can be made in its folder.
+  // could not be opened for writing (an existing file that may not be
+  // written, an empty name, a name too long), or no new file can be made in
+  // its folder.
   bool OpenReplacing(const std::string& name);
   // Opens `name` to be rewritten in place, creating it if need be. False
   // when it is a folder or the input database, or cannot be opened.

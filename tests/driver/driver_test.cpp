@@ -157,6 +157,25 @@ TEST(ToolSafety, NoFileIsWrittenOverTheInput) {
   EXPECT_EQ(ReadFile("camp.info"), input);
 }
 
+TEST(ToolSafety, AnOutputNameThatCannotBeOpenedIsRefusedBeforeLoading) {
+  ScratchFolder folder;
+  WriteFile("in.db", ToBytes(MakeMixedDatabase().db, Layout::Base));
+  WriteFile("kept.db", "an earlier output");
+  fs::permissions("kept.db", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  std::vector<std::string> names = {"", std::string(300, 'x'), "missing/out.db"};
+  // Only an operator without the right to write it is kept out of a
+  // read-only file.
+  if (::geteuid() != 0) names.push_back("kept.db");
+
+  for (const std::string& name : names) {
+    const ToolRun run = RunTool({"in.db", "-", name}, "n C\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.transcript, kQuestions + NoOutputDatabase(name) + Load(14) + kTearDown);
+  }
+  EXPECT_EQ(folder.Names(), (Names{"in.db", "kept.db"}));
+  EXPECT_EQ(ReadFile("kept.db"), "an earlier output");
+}
+
 TEST(ToolSafety, FailedWritesAreReportedAndKeepTheEarlierOutput) {
   ScratchFolder folder;
   const std::string input = ToBytes(MakeMixedDatabase().db, Layout::Base);

@@ -44,14 +44,35 @@ TEST_F(MapEditorTest, RefusesAMapWithoutAllItsHexes) {
     map.rows = rows;
     map.columns = rows < 0 ? -5 : 5;
     EditorSession s("I 0 0 D 5\n");
-    EditHexMap(map, rows == 3 ? none : hexes, s.console);
+    EditHexMap(map, none, s.console);
     EXPECT_EQ(s.Lines(), (std::vector<std::string>{"", "EDITING THE HEX MAP", "Bad map construction, unable to edit"}));
   }
   map.rows = 4;  // 20 hexes wanted, 15 held
+  map.columns = 5;
   EditorSession s("I 0 0 D 5\n");
   EditHexMap(map, hexes, s.console);
   EXPECT_TRUE(s.Has("Bad map construction, unable to edit"));
   EXPECT_EQ(hexes[0]->dvMax, 0);
+}
+
+// Negative dimensions whose product the hexes cover: the map is edited.
+// The all-hexes commands reach every hex; no row is in range.
+TEST_F(MapEditorTest, MapOfNegativeDimensionsHoldingItsHexesIsEdited) {
+  map.rows = -3;
+  map.columns = -5;
+  {
+    EditorSession s("A D 4 q\n");
+    EditHexMap(map, hexes, s.console);
+    EXPECT_FALSE(s.Has("Bad map construction, unable to edit"));
+    EXPECT_EQ(hexes[0]->dvMax, 4);
+    EXPECT_EQ(hexes[14]->dvMax, 4);
+  }
+  EditorSession s("I 0 -1 2\n");
+  EditHexMap(map, hexes, s.console);
+  EXPECT_EQ(s.Count("Pick a row between 0 and -4"), 4u);
+  EXPECT_EQ(s.Count("Invalid choice"), 3u);
+  EXPECT_FALSE(s.Has("Pick a column between 0 and -6"));
+  EXPECT_EQ(s.Count(kEndNotice), 1u);
 }
 
 TEST_F(MapEditorTest, IndividualHexCommands) {
