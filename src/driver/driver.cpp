@@ -175,7 +175,9 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out) {
   Database db;
   {
     ByteReader reader(input->Bytes());
-    LoadDatabase(reader, db, console);
+    // What has been read is given back as the load goes, so that the whole
+    // input and all the loaded records are never held at the same time.
+    LoadDatabase(reader, db, console, [&](size_t bytesRead) { input->Discard(bytesRead); });
   }
   console.WriteLine("finished with input file");
   input.reset();

@@ -1,6 +1,7 @@
 #include "driver/input_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,20 @@ bool ReadAll(int fd, size_t expected, bool bounded, InputImage& image) {
 }
 
 }  // namespace
+
+void InputImage::Discard(size_t count) {
+  count = std::min(count, size);
+  const auto pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto base = reinterpret_cast<uintptr_t>(data.get());
+  // Only pages that lie wholly within the bytes being given up.
+  const uintptr_t from = (base + discarded_ + pageSize - 1) / pageSize * pageSize;
+  const uintptr_t to = (base + count) / pageSize * pageSize;
+  if (to <= from) return;
+  // Giving memory back is only an economy: if the system declines, the
+  // bytes simply stay.
+  ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+  discarded_ = to - base;
+}
 
 std::optional<InputImage> ReadInputImage(const std::string& name) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);

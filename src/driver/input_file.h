@@ -19,6 +19,14 @@ struct InputImage {
   FileIdentity identity;
 
   std::span<const uint8_t> Bytes() const { return {data.get(), size}; }
+
+  // Gives the memory of the first `count` bytes back to the system, in
+  // whole pages; they must not be read again (they would read as zeros).
+  // The image keeps its size, and the bytes after them are untouched.
+  void Discard(size_t count);
+
+ private:
+  size_t discarded_ = 0;  // bytes from data on whose pages have been given back
 };
 
 // Reads the named file whole. Empty when it cannot be opened or read, or is

@@ -6,7 +6,13 @@
 
 namespace campdb {
 
-void LoadDatabase(ByteReader& in, Database& db, Console& console) {
+namespace {
+
+constexpr size_t kProgressStep = size_t{1} << 20;
+
+}  // namespace
+
+void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProgress& progress) {
   db.header = tPrelimData(in);
   console.WriteLine("finished reading prelim data");
   db.campaign = tCampaignObject(in);
@@ -36,11 +42,16 @@ void LoadDatabase(ByteReader& in, Database& db, Console& console) {
   // at least its two size words from the input, so the loop ends with the
   // input however large the announced count.
   db.slots.clear();
+  size_t nextProgress = in.Position() + kProgressStep;
   while (static_cast<int64_t>(db.slots.size()) < db.capacity) {
     db.slots.emplace_back();
     if (!ReadMiscObject(in, db.slots.back(), console)) {
       db.slots.pop_back();
       break;
+    }
+    if (progress && in.Position() >= nextProgress) {
+      progress(in.Position());
+      nextProgress = in.Position() + kProgressStep;
     }
   }
   db.loadedCount = static_cast<int64_t>(db.slots.size());

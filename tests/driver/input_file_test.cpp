@@ -67,6 +67,23 @@ TEST(InputFile, APipeIsReadToItsEndPastTheFirstBuffer) {
   EXPECT_TRUE(AsString(*image) == bytes);
 }
 
+TEST(InputFile, DiscardingGivesBackOnlyWhatWasReadAndKeepsTheRest) {
+  ScratchFolder folder;
+  const std::string bytes = Pattern((size_t{5} << 20) + 777);
+  WriteFile("in.db", bytes);
+  auto image = ReadInputImage("in.db");
+  ASSERT_TRUE(image.has_value());
+  // Given back in uneven steps, past the end too: whatever follows the last
+  // point given back still reads as it was.
+  for (size_t upTo : {size_t{100}, size_t{5000}, size_t{4096 * 3 + 1}, size_t{1} << 20, size_t{3} << 20,
+                      bytes.size() - 10, bytes.size(), bytes.size() + 4096}) {
+    image->Discard(upTo);
+    EXPECT_EQ(image->size, bytes.size());
+    if (upTo >= bytes.size()) continue;
+    EXPECT_TRUE(AsString(*image).substr(upTo) == bytes.substr(upTo)) << "after giving back " << upTo;
+  }
+}
+
 TEST(InputFile, FoldersAndMissingFilesCannotBeRead) {
   ScratchFolder folder;
   fs::create_directory("folder");
