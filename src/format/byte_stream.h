@@ -156,6 +156,8 @@ class ByteWriter {
   void Drain() const;
 
   ByteSink* sink_ = nullptr;
+  // Buffer() first moves what the chunk holds onto buffer_, so reading the
+  // whole output may change where its bytes are kept, though not the bytes.
   mutable std::unique_ptr<char[]> chunk_;
   mutable size_t chunkSize_ = 0;
   mutable size_t fill_ = 0;
