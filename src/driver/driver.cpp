@@ -1,16 +1,11 @@
 #include "driver/driver.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "console/console.h"
+#include "driver/input_file.h"
 #include "driver/loader.h"
 #include "editor/edit_menu.h"
 #include "format/byte_stream.h"
@@ -49,47 +44,6 @@ void PrintUsage(Console& console) {
   console.WriteLine();
   console.WriteLine("Variants, chosen at a prompt: the Ostrel layout (y) or the base layout (n).");
   console.WriteLine("Clean and Edit also write camp.info and version.info in the current folder.");
-}
-
-// The whole input database, read into memory, with the identity of the file
-// it came from. Empty when it cannot be opened or read, or is a folder. A
-// regular file is read whole, however large; a pipe or device is read up to
-// a generous bound, so that one that never ends (/dev/zero) is refused
-// rather than read until memory runs out.
-struct InputImage {
-  std::vector<uint8_t> bytes;
-  FileIdentity identity;
-};
-
-constexpr size_t kLargestStreamedInput = size_t{256} << 20;
-
-std::optional<InputImage> ReadInput(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  InputImage image;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-  const bool regular = S_ISREG(st.st_mode);
-  if (ok) {
-    image.identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-    std::vector<uint8_t> chunk(size_t{1} << 16);
-    // A regular file's image is reserved once, so it is never copied while
-    // it grows.
-    if (regular) image.bytes.reserve(static_cast<size_t>(st.st_size));
-    while (ok) {
-      const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-      if (got == 0) break;
-      if (got < 0) {
-        ok = errno == EINTR;
-        continue;
-      }
-      image.bytes.insert(image.bytes.end(), chunk.begin(), chunk.begin() + got);
-      ok = regular || image.bytes.size() <= kLargestStreamedInput;
-    }
-  }
-  ::close(fd);
-  if (!ok) return std::nullopt;
-  return image;
 }
 
 // A file name from the command line, else asked for.
@@ -158,7 +112,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
-  auto input = ReadInput(*inputName);
+  auto input = ReadInputImage(*inputName);
   if (!input) {
     console.WriteLine(Cat("Unable to open input file ", *inputName, ",", "   terminating program"));
     return kExitNoInput;
@@ -220,8 +174,10 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out) {
 
   Database db;
   {
-    ByteReader reader(input->bytes);
-    LoadDatabase(reader, db, console);
+    ByteReader reader(input->Bytes());
+    // What has been read is given back as the load goes, so that the whole
+    // input and all the loaded records are never held at the same time.
+    LoadDatabase(reader, db, console, [&](size_t bytesRead) { input->Discard(bytesRead); });
   }
   console.WriteLine("finished with input file");
   input.reset();

@@ -6,7 +6,16 @@
 
 namespace campdb {
 
-void LoadDatabase(ByteReader& in, Database& db, Console& console) {
+namespace {
+
+constexpr size_t kProgressStep = size_t{1} << 20;
+// The smallest object of a known kind, a news story without text, takes 53
+// bytes of the file.
+constexpr size_t kModestObjectBytes = 64;
+
+}  // namespace
+
+void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProgress& progress) {
   db.header = tPrelimData(in);
   console.WriteLine("finished reading prelim data");
   db.campaign = tCampaignObject(in);
@@ -36,11 +45,21 @@ void LoadDatabase(ByteReader& in, Database& db, Console& console) {
   // at least its two size words from the input, so the loop ends with the
   // input however large the announced count.
   db.slots.clear();
+  // Room for the objects announced, but never for more than the rest of the
+  // input could hold at a modest size per object, so that a damaged count
+  // sets aside nothing the file cannot back; beyond that the list grows as
+  // it is read.
+  db.slots.reserve(std::min(static_cast<size_t>(db.capacity), in.Remaining() / kModestObjectBytes));
+  size_t nextProgress = in.Position() + kProgressStep;
   while (static_cast<int64_t>(db.slots.size()) < db.capacity) {
     db.slots.emplace_back();
     if (!ReadMiscObject(in, db.slots.back(), console)) {
       db.slots.pop_back();
       break;
+    }
+    if (progress && in.Position() >= nextProgress) {
+      progress(in.Position());
+      nextProgress = in.Position() + kProgressStep;
     }
   }
   db.loadedCount = static_cast<int64_t>(db.slots.size());

@@ -22,7 +22,9 @@ class tAuctionItem {
 
   int32_t declaredSize = 0;
   int32_t declaredSize2 = 0;
-  CountedString classTag{std::string(kClassTag)};
+  // Every record of the kind is written with the kind's own tag, whatever
+  // its closing bytes were in the file, so one copy serves them all.
+  static inline const CountedString classTag{std::string(kClassTag)};
   int32_t leadWord = 0;              // uninterpreted
   std::array<uint8_t, 6> leadRun{};  // uninterpreted
   int32_t objectId = 0;
@@ -52,7 +54,9 @@ class tNewsStory {
 
   int32_t declaredSize = 0;
   int32_t declaredSize2 = 0;
-  CountedString classTag{std::string(kClassTag)};
+  // Every record of the kind is written with the kind's own tag, whatever
+  // its closing bytes were in the file, so one copy serves them all.
+  static inline const CountedString classTag{std::string(kClassTag)};
   int32_t leadWord = 0;              // uninterpreted
   std::array<uint8_t, 6> leadRun{};  // uninterpreted
   int32_t objectId = 0;

@@ -11,6 +11,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,18 +48,34 @@ class ByteReader {
     return 0xFF;
   }
 
+  // An int32, least significant byte first. Where fewer than four bytes are
+  // left it is assembled byte by byte, so the missing ones read as 0xFF.
+  uint32_t ReadWord() {
+    if (Remaining() < 4) return ReadWordAtEnd();
+    const uint8_t* p = data_.data() + pos_;
+    pos_ += 4;
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+  }
+
   // Fills a fixed-width field; bytes missing at the end of the input read
   // as 0xFF.
   template <size_t N>
   void ReadBytes(std::array<uint8_t, N>& field) {
     ReadBytes(field.data(), N);
   }
-  void ReadBytes(uint8_t* out, size_t count);
+  void ReadBytes(uint8_t* out, size_t count) {
+    if (count > Remaining()) return ReadBytesAtEnd(out, count);
+    std::memcpy(out, data_.data() + pos_, count);
+    pos_ += count;
+  }
 
   // A run of stored length `count` (an opaque tail, a string's bytes). A run
   // longer than what is left keeps only the bytes that are left, so nothing
   // is ever allocated beyond the size of the input.
-  std::string ReadRun(int64_t count);
+  std::string ReadRun(int64_t count) { return std::string(ReadRunInPlace(count)); }
+  // The same run, seen where it lies in the input instead of copied; valid
+  // as long as the input is.
+  std::string_view ReadRunInPlace(int64_t count);
 
   // True once a read has tried to go past the end of the input.
   bool AtEnd() const { return atEnd_; }
@@ -65,12 +83,15 @@ class ByteReader {
   size_t Position() const { return pos_; }
 
  private:
+  uint32_t ReadWordAtEnd();
+  void ReadBytesAtEnd(uint8_t* out, size_t count);
+
   std::span<const uint8_t> data_;
   size_t pos_ = 0;
   bool atEnd_ = false;
 };
 
-int32_t ReadInt32(ByteReader& in);
+inline int32_t ReadInt32(ByteReader& in) { return static_cast<int32_t>(in.ReadWord()); }
 // Zero-extended: FF FF reads as 65535.
 int32_t ReadInt16(ByteReader& in);
 CountedString ReadCountedString(ByteReader& in);
@@ -84,8 +105,12 @@ class ByteSink {
 };
 
 // Appends bytes to a buffer. Without a sink the whole output stays in
-// Buffer(); with one, the buffer is handed to the sink whenever it grows past
-// a threshold and on Flush().
+// Buffer(); with one, the buffer is handed to the sink whenever it fills and
+// on Flush().
+//
+// Bytes are first gathered in a chunk of memory that is reused: small writes
+// (a word, a short string) only copy into it, and only a full chunk goes to
+// the sink, or, without a sink, onto the end of Buffer().
 class ByteWriter {
  public:
   ByteWriter() = default;
@@ -94,40 +119,58 @@ class ByteWriter {
   ByteWriter& operator=(const ByteWriter&) = delete;
 
   void WriteByte(uint8_t b) {
-    buffer_.push_back(static_cast<char>(b));
-    MaybeSpill();
+    if (fill_ == chunkSize_) MakeRoom(1);
+    chunk_[fill_++] = static_cast<char>(b);
   }
   template <size_t N>
   void WriteBytes(const std::array<uint8_t, N>& field) {
     WriteBytes(field.data(), N);
   }
-  void WriteBytes(const uint8_t* data, size_t count) {
-    buffer_.append(reinterpret_cast<const char*>(data), count);
-    MaybeSpill();
-  }
-  void WriteRun(std::string_view bytes) {
-    buffer_.append(bytes);
-    MaybeSpill();
-  }
+  void WriteBytes(const uint8_t* data, size_t count) { Append(reinterpret_cast<const char*>(data), count); }
+  void WriteRun(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
 
   // Hands everything buffered to the sink; false once the sink has failed.
   bool Flush();
   bool Failed() const { return failed_; }
-  const std::string& Buffer() const { return buffer_; }
-  std::string TakeBuffer() { return std::move(buffer_); }
+  // Everything written so far, when the writer has no sink.
+  const std::string& Buffer() const;
+  std::string TakeBuffer();
 
  private:
-  static constexpr size_t kSpillSize = 1 << 20;
-  void MaybeSpill() {
-    if (sink_ != nullptr && buffer_.size() >= kSpillSize) Flush();
+  // The largest chunk gathered before it is handed on: a megabyte, which
+  // writes a large database measurably faster than smaller pieces, while
+  // more gains nothing.
+  static constexpr size_t kChunkSize = size_t{1} << 20;
+
+  void Append(const char* data, size_t count) {
+    if (count == 0) return;
+    if (count > chunkSize_ - fill_) return AppendSlow(data, count);
+    std::memcpy(chunk_.get() + fill_, data, count);
+    fill_ += count;
   }
+  void AppendSlow(const char* data, size_t count);
+  // Makes room for at least `count` more bytes in the chunk, passing on
+  // what it holds if need be.
+  void MakeRoom(size_t count);
+  // Passes on the chunk's bytes: to the sink, or onto the end of buffer_.
+  void Drain() const;
 
   ByteSink* sink_ = nullptr;
-  std::string buffer_;
-  bool failed_ = false;
+  // Buffer() first moves what the chunk holds onto buffer_, so reading the
+  // whole output may change where its bytes are kept, though not the bytes.
+  mutable std::unique_ptr<char[]> chunk_;
+  mutable size_t chunkSize_ = 0;
+  mutable size_t fill_ = 0;
+  mutable std::string buffer_;
+  mutable bool failed_ = false;
 };
 
-void WriteInt32(ByteWriter& out, int32_t value);
+inline void WriteInt32(ByteWriter& out, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                            static_cast<uint8_t>(v >> 24)};
+  out.WriteBytes(bytes, 4);
+}
 // Writes the low 16 bits; higher bits are dropped.
 void WriteInt16(ByteWriter& out, int32_t value);
 void WriteCountedString(ByteWriter& out, const CountedString& text);

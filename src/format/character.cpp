@@ -1,5 +1,7 @@
 #include "format/character.h"
 
+#include <algorithm>
+
 #include "format/declared_size.h"
 #include "format/run_settings.h"
 
@@ -40,6 +42,14 @@ int64_t EntriesSize(const tServCharacter& c) {
   return size;
 }
 
+// Room to set aside for a list of `count` entries of at least `entryBytes`
+// bytes each: no more than the rest of the input can hold, so a damaged
+// count sets aside nothing beyond what the file backs.
+size_t EntriesBacked(int32_t count, int64_t entryBytes, const ByteReader& in) {
+  if (count <= 0) return 0;
+  return std::min(static_cast<size_t>(count), in.Remaining() / static_cast<size_t>(entryBytes) + 1);
+}
+
 }  // namespace
 
 tServCharacter::tServCharacter(ByteReader& in, int32_t size) : declaredSize(size), declaredSize2(size) {
@@ -49,12 +59,14 @@ tServCharacter::tServCharacter(ByteReader& in, int32_t size) : declaredSize(size
   unknown1 = ReadInt32(in);
   word5 = ReadInt32(in);
   const int32_t bidCountRead = ReadInt32(in);
+  bids.reserve(EntriesBacked(bidCountRead, kBidEntryBytes, in));
   for (int32_t i = 0; i < bidCountRead && in.Remaining() > 0; ++i) {
     CharacterBidEntry& bid = bids.emplace_back();
     in.ReadBytes(bid.run);
     bid.word = ReadInt32(in);
   }
   const int32_t shipCountRead = ReadInt32(in);
+  ships.reserve(EntriesBacked(shipCountRead, kShipEntryFixedBytes, in));
   for (int32_t i = 0; i < shipCountRead && in.Remaining() > 0; ++i) {
     CharacterShipEntry& ship = ships.emplace_back();
     in.ReadBytes(ship.run);

@@ -61,7 +61,9 @@ bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
   }
 
   const int32_t tagLengthWord = ReadInt32(in);
-  std::string tagBytes = tagLengthWord > 0 ? in.ReadRun(tagLengthWord) : std::string();
+  // The tag is classified where it lies in the input; only an object of
+  // unrecognised class keeps a copy of it.
+  const std::string_view tagBytes = in.ReadRunInPlace(tagLengthWord);
   slot.kind = ClassKindOf(static_cast<int32_t>(tagBytes.size()), tagBytes);
   switch (slot.kind) {
     case ObjectKind::NewsStory:
@@ -83,7 +85,7 @@ bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
       object->declaredSize = size;
       object->declaredSize2 = size2;
       object->tagLengthWord = tagLengthWord;
-      object->tagBytes = std::move(tagBytes);
+      object->tagBytes = std::string(tagBytes);
       object->body = in.ReadRun(int64_t{size} - 4 - static_cast<int64_t>(object->tagBytes.size()));
       if (object->body.size() >= kObjectIdOffset + 4) object->objectId = Int32At(object->body, kObjectIdOffset);
       slot.unrecognised = std::move(object);

@@ -107,7 +107,9 @@ class tShip {
 
   int32_t declaredSize = 0;
   int32_t declaredSize2 = 0;
-  CountedString classTag{std::string(kClassTag)};
+  // Every record of the kind is written with the kind's own tag, whatever
+  // its closing bytes were in the file, so one copy serves them all.
+  static inline const CountedString classTag{std::string(kClassTag)};
   bool modified = false;
   int32_t leadWord = 0;              // uninterpreted
   std::array<uint8_t, 6> leadRun{};  // uninterpreted

@@ -1,0 +1,335 @@
+// campdb-bench: measures the tool on large databases.
+//
+//   campdb-bench [--repeat N] [--ostrel] [--workdir DIR] DATABASE...
+//
+// For every database, in one run, it times
+//   copy    the physical reference: the file read into memory with one read
+//           and written to a new file with one write (then synced, as the
+//           tool syncs its output database), nothing else;
+//   load    reading and parsing the whole database, as the tool does before
+//           any job;
+//   clean   a whole Clean run: load, clean, write the new database;
+//   edit    a whole Edit run that changes nothing: load, write;
+//   report  a whole Report run: load, write the report.
+// Clean, edit and report are complete runs of the tool's driver, with the
+// answers given on its standard input and its console lines written, each
+// flushed, to /dev/null. Every operation runs in a child process of its own,
+// N times (default 3); the table shows the fastest time, as a multiple of
+// the copy's fastest time and as throughput, and the largest peak resident
+// memory, as a multiple of the file size.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "driver/driver.h"
+#include "driver/input_file.h"
+#include "driver/loader.h"
+#include "format/byte_stream.h"
+#include "format/database.h"
+#include "format/run_settings.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What a child reports back through its pipe.
+struct ChildResult {
+  int64_t objects = -1;
+  int status = 0;
+};
+
+struct Measurement {
+  double seconds = 0;     // fastest
+  double cpuSeconds = 0;  // least processor time, user and system
+  double peakBytes = 0;   // largest
+  int64_t objects = -1;
+  bool ok = true;
+};
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
+
+// Runs `operation` in a child process whose standard output is /dev/null.
+// The time is taken from just before the child starts until it has ended,
+// so it includes giving all its memory back; the processor time and peak
+// resident memory are the child's own.
+bool RunInChild(const std::function<ChildResult()>& operation, ChildResult& result, Measurement& m) {
+  std::cout.flush();
+  std::fflush(nullptr);
+  int channel[2];
+  if (::pipe(channel) != 0) return false;
+  const auto start = Clock::now();
+  const pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    ::close(channel[0]);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null < 0 || ::dup2(null, STDOUT_FILENO) < 0) ::_exit(3);
+    const ChildResult r = operation();
+    std::cout.flush();
+    const bool sent = ::write(channel[1], &r, sizeof r) == static_cast<ssize_t>(sizeof r);
+    ::_exit(sent ? 0 : 3);
+  }
+  ::close(channel[1]);
+  const bool received = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+  ::close(channel[0]);
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(child, &status, 0, &usage) != child) return false;
+  m.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  m.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+  m.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;  // ru_maxrss is in KiB on Linux
+  return received && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Runs the operation `repeat` times, each time after removing the files it
+// writes, so that no run pays for deleting the previous run's output.
+Measurement Measure(int repeat, const std::vector<std::string>& outputs, const std::function<ChildResult()>& operation) {
+  Measurement best;
+  best.seconds = 1e300;
+  best.cpuSeconds = 1e300;
+  for (int i = 0; i < repeat; ++i) {
+    for (const std::string& name : outputs) ::unlink(name.c_str());
+    ChildResult r;
+    Measurement m;
+    if (!RunInChild(operation, r, m) || r.status != 0) {
+      best.ok = false;
+      return best;
+    }
+    best.seconds = std::min(best.seconds, m.seconds);
+    best.cpuSeconds = std::min(best.cpuSeconds, m.cpuSeconds);
+    best.peakBytes = std::max(best.peakBytes, m.peakBytes);
+    best.objects = r.objects;
+  }
+  return best;
+}
+
+// --- the operations ---------------------------------------------------------
+
+bool ReadAll(int fd, char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t got = ::read(fd, data, size);
+    if (got <= 0) return false;
+    data += got;
+    size -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fd, data, size);
+    if (put <= 0) return false;
+    data += put;
+    size -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+ChildResult Copy(const std::string& input, const std::string& output) {
+  ChildResult r;
+  const int in = ::open(input.c_str(), O_RDONLY);
+  struct stat st {};
+  if (in < 0 || ::fstat(in, &st) != 0) return {-1, 1};
+  const auto size = static_cast<size_t>(st.st_size);
+  const std::unique_ptr<char[]> data(new char[size]);
+  const bool read = ReadAll(in, data.get(), size);
+  ::close(in);
+  const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  bool written = out >= 0 && WriteAll(out, data.get(), size) && ::fsync(out) == 0;
+  if (out >= 0 && ::close(out) != 0) written = false;
+  r.status = read && written ? 0 : 1;
+  return r;
+}
+
+ChildResult Load(const std::string& input, bool ostrel) {
+  ChildResult r;
+  std::istringstream answers;
+  campdb::Console console(answers, std::cout);
+  campdb::ResetRunSettings();
+  campdb::Run().variant = ostrel ? campdb::Variant::Ostrel : campdb::Variant::Base;
+  auto image = campdb::ReadInputImage(input);
+  if (!image) return {-1, 1};
+  campdb::Database db;
+  {
+    campdb::ByteReader reader(image->Bytes());
+    campdb::LoadDatabase(reader, db, console, [&](size_t bytesRead) { image->Discard(bytesRead); });
+  }
+  image.reset();
+  r.objects = db.loadedCount;
+  return r;
+}
+
+// A whole run of the tool's driver with the given file names and answers.
+ChildResult Tool(std::vector<std::string> args, const std::string& answers) {
+  ChildResult r;
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::istringstream in(answers);
+  r.status = campdb::RunProgram(static_cast<int>(args.size()), argv.data(), in, std::cout);
+  return r;
+}
+
+// --- the table --------------------------------------------------------------
+
+struct Row {
+  std::string name;
+  Measurement m;
+};
+
+struct FileResult {
+  std::string path;
+  double bytes = 0;
+  int64_t objects = 0;
+  std::vector<Row> rows;
+};
+
+const Measurement& Find(const FileResult& f, const std::string& name) {
+  for (const Row& row : f.rows)
+    if (row.name == name) return row.m;
+  std::abort();
+}
+
+std::string Absolute(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string out(resolved);
+  std::free(resolved);
+  return out;
+}
+
+void Usage() { std::cerr << "Usage: campdb-bench [--repeat N] [--ostrel] [--workdir DIR] DATABASE...\n"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // As the tool's own entry does.
+  std::ios::sync_with_stdio(false);
+
+  int repeat = 3;
+  bool ostrel = false;
+  std::string workdir = ".";
+  std::vector<std::string> inputs;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--repeat" && i + 1 < argc) {
+      repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--ostrel") {
+      ostrel = true;
+    } else if (arg == "--workdir" && i + 1 < argc) {
+      workdir = argv[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      Usage();
+      return 2;
+    } else {
+      inputs.push_back(Absolute(arg));
+    }
+  }
+  if (inputs.empty()) {
+    Usage();
+    return 2;
+  }
+  // The tool writes camp.info and version.info into the current folder.
+  if (::chdir(workdir.c_str()) != 0) {
+    std::cerr << "campdb-bench: cannot enter " << workdir << '\n';
+    return 2;
+  }
+
+  const std::string variant = ostrel ? "y\n" : "n\n";
+  std::vector<FileResult> results;
+  for (const std::string& input : inputs) {
+    struct stat st {};
+    if (::stat(input.c_str(), &st) != 0) {
+      std::cerr << "campdb-bench: cannot read " << input << '\n';
+      return 2;
+    }
+    FileResult f;
+    f.path = input;
+    f.bytes = static_cast<double>(st.st_size);
+    const std::string copyOut = "bench-copy.db";
+    const std::string cleanOut = "bench-clean.db";
+    const std::string editOut = "bench-edit.db";
+    const std::string reportOut = "bench-report.txt";
+    const std::vector<std::string> infoFiles{"camp.info", "version.info"};
+    f.rows.push_back({"copy", Measure(repeat, {copyOut}, [&] { return Copy(input, copyOut); })});
+    f.rows.push_back({"load", Measure(repeat, {}, [&] { return Load(input, ostrel); })});
+    f.rows.push_back({"clean", Measure(repeat, {cleanOut, infoFiles[0], infoFiles[1]}, [&] {
+                        return Tool({"campdb", input, "-", cleanOut}, variant + "C\n");
+                      })});
+    f.rows.push_back({"edit", Measure(repeat, {editOut, infoFiles[0], infoFiles[1]}, [&] {
+                        return Tool({"campdb", input, "-", editOut}, variant + "E\nQ\n");
+                      })});
+    f.rows.push_back({"report", Measure(repeat, {reportOut}, [&] {
+                        return Tool({"campdb", input, reportOut}, variant + "R\n");
+                      })});
+    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, infoFiles[0], infoFiles[1]}) {
+      ::unlink(name.c_str());
+    }
+    f.objects = Find(f, "load").objects;
+    results.push_back(f);
+  }
+
+  std::printf("%-9s %8s  %-7s %8s %7s %7s %7s %7s %8s %7s\n", "objects", "file MB", "job", "time s", "x copy",
+              "MB/s", "cpu s", "x copy", "peak MB", "x file");
+  bool allOk = true;
+  for (const FileResult& f : results) {
+    const double mb = f.bytes / 1e6;
+    const double reference = Find(f, "copy").seconds;
+    const double cpuReference = Find(f, "copy").cpuSeconds;
+    bool first = true;
+    for (const Row& row : f.rows) {
+      allOk = allOk && row.m.ok;
+      if (first) {
+        std::printf("%-9lld %8.1f  ", static_cast<long long>(f.objects), mb);
+      } else {
+        std::printf("%-9s %8s  ", "", "");
+      }
+      first = false;
+      if (!row.m.ok) {
+        std::printf("%-7s failed\n", row.name.c_str());
+        continue;
+      }
+      std::printf("%-7s %8.3f %7.2f %7.0f %7.3f %7.2f %8.1f %7.2f\n", row.name.c_str(), row.m.seconds,
+                  row.m.seconds / reference, mb / row.m.seconds, row.m.cpuSeconds, row.m.cpuSeconds / cpuReference,
+                  row.m.peakBytes / 1e6, row.m.peakBytes / f.bytes);
+    }
+  }
+
+  // Growth: time per object of each file against the file before it; 1.00
+  // is exactly linear.
+  if (results.size() > 1) {
+    std::printf("\ngrowth of the time per object from the file before (1.00 = linear)\n");
+    std::printf("%-19s", "objects");
+    for (const Row& row : results.front().rows) std::printf(" %8s", row.name.c_str());
+    std::printf("\n");
+    for (size_t i = 1; i < results.size(); ++i) {
+      const FileResult& base = results[i - 1];
+      const FileResult& f = results[i];
+      std::printf("%-8lld->%9lld", static_cast<long long>(base.objects), static_cast<long long>(f.objects));
+      for (const Row& row : f.rows) {
+        const double ratio = (row.m.seconds / Find(base, row.name).seconds) /
+                             (static_cast<double>(f.objects) / static_cast<double>(base.objects));
+        std::printf(" %8.2f", ratio);
+      }
+      std::printf("\n");
+    }
+  }
+  return allOk ? 0 : 1;
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs two builds of campdb on the same databases in every mode and both
+# layouts, and fails unless their console transcripts, exit statuses, output
+# databases, info files and reports are identical byte for byte. Used to
+# check that a speed change alters no output.
+#
+#   bench/compare_outputs.sh OLD-CAMPDB NEW-CAMPDB DATABASE...
+set -euo pipefail
+old=$(realpath "$1")
+new=$(realpath "$2")
+shift 2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+run() {  # binary, folder, database, answers
+  mkdir -p "$2"
+  (cd "$2" && printf "$4" | "$1" "$3" report.txt output.db >transcript.txt 2>&1; echo "exit $?" >>transcript.txt)
+}
+
+failed=0
+for db in "$@"; do
+  db=$(realpath "$db")
+  for variant in n y; do
+    for answers in "$variant\nC\n" "$variant\nE\nQ\n" "$variant\nR\n"; do
+      rm -rf "$work/old" "$work/new"
+      run "$old" "$work/old" "$db" "$answers"
+      run "$new" "$work/new" "$db" "$answers"
+      if ! diff -r "$work/old" "$work/new" >/dev/null; then
+        echo "DIFFERENT: $db with answers $(printf "$answers" | tr '\n' ' ')"
+        diff -r "$work/old" "$work/new" | head -5
+        failed=1
+      fi
+    done
+  done
+done
+if [ "$failed" = 0 ]; then echo "identical outputs for $# databases"; fi
+exit "$failed"

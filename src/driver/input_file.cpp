@@ -1,0 +1,96 @@
+#include "driver/input_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace campdb {
+
+namespace {
+
+constexpr size_t kLargestStreamedInput = size_t{256} << 20;
+constexpr size_t kFirstStreamedBuffer = size_t{1} << 16;
+
+// Reads until `buffer` is full or the input ends; the number of bytes read,
+// or nothing on a read error.
+std::optional<size_t> ReadUpTo(int fd, uint8_t* buffer, size_t size) {
+  size_t filled = 0;
+  while (filled < size) {
+    const ssize_t got = ::read(fd, buffer + filled, size - filled);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    filled += static_cast<size_t>(got);
+  }
+  return filled;
+}
+
+// Reads everything `fd` delivers into `image`, whose buffer starts with room
+// for `expected` bytes. The buffer is not cleared first, since every byte
+// that counts is read over.
+bool ReadAll(int fd, size_t expected, bool bounded, InputImage& image) {
+  size_t capacity = expected;
+  image.data = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+  while (true) {
+    const auto got = ReadUpTo(fd, image.data.get() + image.size, capacity - image.size);
+    if (!got) return false;
+    image.size += *got;
+    if (image.size < capacity) return true;
+    // The buffer is full, but the input may hold more: a pipe, or a file
+    // that grew since it was measured. Look before making room, so that a
+    // file read to its end is never copied.
+    uint8_t probe[4096];
+    const auto more = ReadUpTo(fd, probe, sizeof probe);
+    if (!more) return false;
+    if (*more == 0) return true;
+    if (bounded && image.size + *more > kLargestStreamedInput) return false;
+    capacity = std::max(capacity * 2, image.size + *more);
+    if (bounded) capacity = std::min(capacity, kLargestStreamedInput);
+    auto larger = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    std::memcpy(larger.get(), image.data.get(), image.size);
+    std::memcpy(larger.get() + image.size, probe, *more);
+    image.data = std::move(larger);
+    image.size += *more;
+  }
+}
+
+}  // namespace
+
+void InputImage::Discard(size_t count) {
+  count = std::min(count, size);
+  const auto pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto base = reinterpret_cast<uintptr_t>(data.get());
+  // Only pages that lie wholly within the bytes being given up.
+  const uintptr_t from = (base + discarded_ + pageSize - 1) / pageSize * pageSize;
+  const uintptr_t to = (base + count) / pageSize * pageSize;
+  if (to <= from) return;
+  // Giving memory back is only an economy: if the system declines, the
+  // bytes simply stay.
+  ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+  discarded_ = to - base;
+}
+
+std::optional<InputImage> ReadInputImage(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  InputImage image;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  if (ok) {
+    image.identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    const bool regular = S_ISREG(st.st_mode);
+    ok = ReadAll(fd, regular ? static_cast<size_t>(st.st_size) : kFirstStreamedBuffer, !regular, image);
+  }
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return image;
+}
+
+}  // namespace campdb
