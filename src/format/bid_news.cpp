@@ -1,5 +1,7 @@
 #include "format/bid_news.h"
 
+#include "format/declared_size.h"
+
 namespace campdb {
 
 namespace {
@@ -8,12 +10,6 @@ namespace {
 // bytes: the tag's length word plus the fixed part of the body.
 constexpr int64_t kBidFixedBytes = 81;
 constexpr int64_t kNewsFixedBytes = 29;
-
-void WriteFrame(ByteWriter& out, int32_t size, int32_t size2, const CountedString& tag) {
-  WriteInt32(out, size);
-  WriteInt32(out, size2);
-  WriteCountedString(out, tag);
-}
 
 }  // namespace
 

@@ -115,9 +115,7 @@ void tCampaignObject::AdjustDeclaredSize(int64_t delta) {
 }
 
 void tCampaignObject::Write(ByteWriter& out) const {
-  WriteInt32(out, declaredSize);
-  WriteInt32(out, declaredSize2);
-  WriteCountedString(out, classTag);
+  WriteFrame(out, declaredSize, declaredSize2, classTag);
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, objectId);

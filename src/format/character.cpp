@@ -128,9 +128,7 @@ void tServCharacter::AdjustDeclaredSize(int64_t delta) {
 }
 
 void tServCharacter::Write(ByteWriter& out) const {
-  WriteInt32(out, declaredSize);
-  WriteInt32(out, declaredSize2);
-  WriteCountedString(out, classTag);
+  WriteFrame(out, declaredSize, declaredSize2, classTag);
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, objectId);

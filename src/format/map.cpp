@@ -1,5 +1,6 @@
 #include "format/map.h"
 
+#include "format/declared_size.h"
 #include "format/run_settings.h"
 
 namespace campdb {
@@ -38,9 +39,7 @@ int64_t tMapObject::HexesAnnounced() const {
 }
 
 void tMapObject::Write(ByteWriter& out) const {
-  WriteInt32(out, declaredSize);
-  WriteInt32(out, declaredSize2);
-  WriteCountedString(out, classTag);
+  WriteFrame(out, declaredSize, declaredSize2, classTag);
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, idWord);
@@ -105,9 +104,7 @@ tMapHex::tMapHex(ByteReader& in) {
 
 void tMapHex::Write(ByteWriter& out) const {
   const bool ostrel = Run().Ostrel();
-  WriteInt32(out, declaredSize);
-  WriteInt32(out, declaredSize2);
-  WriteCountedString(out, classTag);
+  WriteFrame(out, declaredSize, declaredSize2, classTag);
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, idWord);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "format/declared_size.h"
+
 namespace campdb {
 
 namespace {
@@ -37,9 +39,7 @@ tPoliticalObject::tPoliticalObject(ByteReader& in) {
 }
 
 void tPoliticalObject::Write(ByteWriter& out) const {
-  WriteInt32(out, declaredSize);
-  WriteInt32(out, declaredSize2);
-  WriteCountedString(out, classTag);
+  WriteFrame(out, declaredSize, declaredSize2, classTag);
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, objectId);

@@ -136,9 +136,7 @@ void tShip::Write(ByteWriter& out) {
     StoreNamedValues();
     modified = false;
   }
-  WriteInt32(out, declaredSize);
-  WriteInt32(out, declaredSize2);
-  WriteCountedString(out, classTag);
+  WriteFrame(out, declaredSize, declaredSize2, classTag);
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, objectId);
