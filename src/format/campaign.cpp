@@ -116,6 +116,11 @@ void tCampaignObject::AdjustDeclaredSize(int64_t delta) {
 
 void tCampaignObject::Write(ByteWriter& out) const {
   WriteFrame(out, declaredSize, declaredSize2, classTag);
+  WriteFields(out);
+  out.WriteRun(tail);
+}
+
+void tCampaignObject::WriteFields(ByteWriter& out) const {
   WriteInt32(out, leadWord);
   out.WriteBytes(leadRun);
   WriteInt32(out, objectId);
@@ -154,7 +159,6 @@ void tCampaignObject::Write(ByteWriter& out) const {
   WriteInt32(out, maxOnline);
   WriteCountedString(out, version);
   WriteCountedString(out, versionCopy);
-  out.WriteRun(tail);
 }
 
 }  // namespace campdb

@@ -21,6 +21,10 @@ class tCampaignObject {
   // singlePlayerCampaign and publishedCaptainName.
   explicit tCampaignObject(ByteReader& in);
   void Write(ByteWriter& out) const;
+  // Writes the known fields after the class tag, up to and including
+  // versionCopy: the record without its frame and its tail ("camp.info"
+  // holds the same fields).
+  void WriteFields(ByteWriter& out) const;
   void Report(ReportStream& out) const;
   // Runs the campaign edit menu until the operator quits it.
   void Edit(Console& console);

@@ -11,7 +11,6 @@
 
 #include "console/console.h"
 #include "format/campaign.h"
-#include "format/run_settings.h"
 #include "maintenance/output_file.h"
 
 namespace campdb {
@@ -21,34 +20,7 @@ namespace {
 std::string CampInfoBytes(const tCampaignObject& c) {
   ByteWriter out;
   WriteInt32(out, static_cast<int32_t>(static_cast<uint32_t>(c.declaredSize) - 23u));
-  WriteInt32(out, c.leadWord);
-  out.WriteBytes(c.leadRun);
-  WriteInt32(out, c.objectId);
-  WriteInt32(out, c.idTrailWord);
-  for (const CountedString* s : {&c.campaignName, &c.description, &c.earlyEraMap, &c.middleEraMap, &c.lateEraMap}) {
-    WriteCountedString(out, *s);
-  }
-  WriteInt32(out, c.missionCount());
-  for (const auto& mission : c.missionList) WriteCountedString(out, mission);
-  WriteInt32(out, c.raceCount());
-  for (int32_t race : c.playableRaces) WriteInt32(out, race);
-  WriteInt32(out, c.startEra);
-  WriteInt32(out, c.difficulty);
-  WriteInt32(out, c.specialTriggerPrestige);
-  WriteCountedString(out, c.specialFirstMission);
-  WriteCountedString(out, c.campaignNameCopy);
-  WriteCountedString(out, c.captainName);
-  WriteInt32(out, c.captainRace);
-  WriteInt32(out, c.captainPrestige);
-  out.WriteByte(c.flagByte);
-  for (int32_t word : {c.preTurnWord, c.currentTurn, c.unknownCampaignVariable, c.turnsPerYear, c.turnLengthMs,
-                       c.baseYear, c.earlyEraStart, c.midEraStart, c.lateEraStart}) {
-    WriteInt32(out, word);
-  }
-  if (Run().Ostrel()) WriteInt32(out, c.era3Start);
-  for (int32_t word : {c.accountsCreated, c.maxAccounts, c.currentlyOnline, c.maxOnline}) WriteInt32(out, word);
-  WriteCountedString(out, c.version);
-  WriteCountedString(out, c.versionCopy);
+  c.WriteFields(out);
   return out.TakeBuffer();
 }
 
