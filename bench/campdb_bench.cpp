@@ -183,7 +183,7 @@ ChildResult Tool(std::vector<std::string> args, const std::string& answers) {
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::istringstream in(answers);
-  r.status = campdb::RunProgram(static_cast<int>(args.size()), argv.data(), in, std::cout);
+  r.status = campdb::RunProgram(static_cast<int>(args.size()), argv.data(), in, std::cout, std::cerr);
   return r;
 }
 

@@ -37,6 +37,13 @@ void Console::Write(std::string_view text) {
   out_.flush();
 }
 
+void Console::Diagnostic(std::string_view text) {
+  out_.flush();
+  if (err_ == nullptr) return;
+  *err_ << "campdb: " << text << '\n';
+  err_->flush();
+}
+
 int Console::Peek(size_t ahead) {
   while (lookahead_.size() <= ahead) {
     const auto c = in_.rdbuf() != nullptr ? in_.rdbuf()->sbumpc() : std::char_traits<char>::eof();

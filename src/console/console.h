@@ -48,12 +48,17 @@ class Console {
     Decimal,   // plain decimal only
   };
 
-  Console(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+  // `err`, when given, receives the diagnostics: warnings, reasons and
+  // notes that are no part of the transcript.
+  Console(std::istream& in, std::ostream& out, std::ostream* err = nullptr) : in_(in), out_(out), err_(err) {}
 
   // Writes the text and a line end, and flushes.
   void WriteLine(std::string_view text = {});
   // Writes the text without a line end, and flushes.
   void Write(std::string_view text);
+  // One diagnostic line on the error stream, "campdb: " and the text. The
+  // transcript is flushed first, so that a log of both reads in order.
+  void Diagnostic(std::string_view text);
 
   // The next character that is not white space; the rest of the line stays.
   std::optional<char> ReadAnswerChar();
@@ -95,6 +100,7 @@ class Console {
 
   std::istream& in_;
   std::ostream& out_;
+  std::ostream* err_;
   std::string lookahead_;
   bool ended_ = false;
   bool noticePrinted_ = false;

@@ -92,8 +92,8 @@ void TearDown(Database& db, Console& console) {
 
 }  // namespace
 
-int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out) {
-  Console console(in, out);
+int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
+  Console console(in, out, &err);
 
   if (argc > 1) {
     const std::string_view first = argv[1];

@@ -7,9 +7,10 @@
 
 namespace campdb {
 
-// Runs the tool with the given command line and console streams; returns the
-// process exit status (0, 1 on a failed write or an early end of input, 2
-// when the input database cannot be opened).
-int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out);
+// Runs the tool with the given command line and console streams (`err`
+// takes the diagnostics); returns the process exit status (0, 1 on a failed
+// write or an early end of input, 2 when the input database cannot be
+// opened).
+int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace campdb

@@ -15,7 +15,8 @@ constexpr size_t kModestObjectBytes = 64;
 
 }  // namespace
 
-void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProgress& progress) {
+LoadOutcome LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProgress& progress) {
+  LoadOutcome outcome;
   db.header = tPrelimData(in);
   console.WriteLine("finished reading prelim data");
   db.campaign = tCampaignObject(in);
@@ -28,7 +29,7 @@ void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProg
   // what the input can back.
   const int64_t announced = db.map.HexesAnnounced();
   db.MapHexPtr.clear();
-  for (int64_t i = 0; i < announced && in.Remaining() > 0; ++i) {
+  for (int64_t i = 0; i < announced && in.MoreEntries(); ++i) {
     db.MapHexPtr.push_back(std::make_unique<tMapHex>(in));
   }
   console.WriteLine("finished reading map data");
@@ -39,6 +40,7 @@ void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProg
   // record, the hexes and the misc objects.
   const int64_t specified = int64_t{db.header.objectCount} - (db.hexCount() + 3);
   console.WriteLine(Cat(specified, " objects specified"));
+  outcome.announced = specified;
   db.capacity = std::max<int64_t>(specified, 0);
 
   // A slot is made only for an object being read; every object read takes
@@ -51,12 +53,17 @@ void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProg
   // it is read.
   db.slots.reserve(std::min(static_cast<size_t>(db.capacity), in.Remaining() / kModestObjectBytes));
   size_t nextProgress = in.Position() + kProgressStep;
+  outcome.unloadedFrom = in.Position();
   while (static_cast<int64_t>(db.slots.size()) < db.capacity) {
     db.slots.emplace_back();
-    if (!ReadMiscObject(in, db.slots.back(), console)) {
+    const FrameResult framed = ReadMiscObject(in, db.slots.back(), console);
+    if (framed != FrameResult::Read) {
       db.slots.pop_back();
+      outcome.stop = framed;
+      outcome.stopIndex = static_cast<int64_t>(db.slots.size());
       break;
     }
+    outcome.unloadedFrom = in.Position();
     if (progress && in.Position() >= nextProgress) {
       progress(in.Position());
       nextProgress = in.Position() + kProgressStep;
@@ -64,6 +71,8 @@ void LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProg
   }
   db.loadedCount = static_cast<int64_t>(db.slots.size());
   db.deleteFlags.assign(db.slots.size(), 0);
+  outcome.wantedPastEnd = in.WantedPastEnd();
+  return outcome;
 }
 
 }  // namespace campdb

@@ -4,5 +4,5 @@
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  return campdb::RunProgram(argc, argv, std::cin, std::cout);
+  return campdb::RunProgram(argc, argv, std::cin, std::cout, std::cerr);
 }

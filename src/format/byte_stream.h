@@ -77,8 +77,19 @@ class ByteReader {
   // as long as the input is.
   std::string_view ReadRunInPlace(int64_t count);
 
+  // Asked before each entry of a list read from the file: true while bytes
+  // are left. A list that stops here holds fewer entries than its count
+  // asked for, which counts as a read past the end.
+  bool MoreEntries() {
+    if (pos_ < data_.size()) return true;
+    cutShort_ = true;
+    return false;
+  }
+
   // True once a read has tried to go past the end of the input.
   bool AtEnd() const { return atEnd_; }
+  // True once any read, or any list, wanted more bytes than were left.
+  bool WantedPastEnd() const { return atEnd_ || cutShort_; }
   size_t Remaining() const { return data_.size() - pos_; }
   size_t Position() const { return pos_; }
 
@@ -89,6 +100,7 @@ class ByteReader {
   std::span<const uint8_t> data_;
   size_t pos_ = 0;
   bool atEnd_ = false;
+  bool cutShort_ = false;
 };
 
 inline int32_t ReadInt32(ByteReader& in) { return static_cast<int32_t>(in.ReadWord()); }

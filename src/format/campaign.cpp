@@ -54,11 +54,11 @@ tCampaignObject::tCampaignObject(ByteReader& in) {
   // A list ends early when the input does: only entries that begin before
   // the end of the file are held.
   const int32_t missionCountRead = ReadInt32(in);
-  for (int32_t i = 0; i < missionCountRead && in.Remaining() > 0; ++i) {
+  for (int32_t i = 0; i < missionCountRead && in.MoreEntries(); ++i) {
     missionList.push_back(ReadCountedString(in));
   }
   const int32_t raceCountRead = ReadInt32(in);
-  for (int32_t i = 0; i < raceCountRead && in.Remaining() > 0; ++i) {
+  for (int32_t i = 0; i < raceCountRead && in.MoreEntries(); ++i) {
     playableRaces.push_back(ReadInt32(in));
   }
 

@@ -60,14 +60,14 @@ tServCharacter::tServCharacter(ByteReader& in, int32_t size) : declaredSize(size
   word5 = ReadInt32(in);
   const int32_t bidCountRead = ReadInt32(in);
   bids.reserve(EntriesBacked(bidCountRead, kBidEntryBytes, in));
-  for (int32_t i = 0; i < bidCountRead && in.Remaining() > 0; ++i) {
+  for (int32_t i = 0; i < bidCountRead && in.MoreEntries(); ++i) {
     CharacterBidEntry& bid = bids.emplace_back();
     in.ReadBytes(bid.run);
     bid.word = ReadInt32(in);
   }
   const int32_t shipCountRead = ReadInt32(in);
   ships.reserve(EntriesBacked(shipCountRead, kShipEntryFixedBytes, in));
-  for (int32_t i = 0; i < shipCountRead && in.Remaining() > 0; ++i) {
+  for (int32_t i = 0; i < shipCountRead && in.MoreEntries(); ++i) {
     CharacterShipEntry& ship = ships.emplace_back();
     in.ReadBytes(ship.run);
     ship.shipId = ReadInt32(in);

@@ -45,7 +45,7 @@ ObjectKind ClassKindOf(int32_t tagLength, std::string_view tagBytes) {
   return ObjectKind::Unrecognised;
 }
 
-bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
+FrameResult ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
   slot = sMiscObject{};
   const int32_t size = ReadInt32(in);
   const int32_t size2 = ReadInt32(in);
@@ -53,11 +53,11 @@ bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
     console.WriteLine(Cat("WARNING: SIZE MISMATCH IN OBJECT ", size, " vs ", size2));
     console.WriteLine("Hit any key to continue");
     console.WaitForKey();
-    return false;
+    return FrameResult::SizeMismatch;
   }
   if (in.AtEnd()) {
     console.WriteLine("END OF FILE");
-    return false;
+    return FrameResult::EndOfFile;
   }
 
   const int32_t tagLengthWord = ReadInt32(in);
@@ -92,7 +92,7 @@ bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
       break;
     }
   }
-  return true;
+  return FrameResult::Read;
 }
 
 void WriteMiscObject(ByteWriter& out, sMiscObject& slot) {

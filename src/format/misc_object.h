@@ -43,10 +43,16 @@ struct sMiscObject {
   std::unique_ptr<UnrecognisedObject> unrecognised;
 };
 
-// Reads one framed object into the slot. False means loading must stop: the
-// two size words differ (after the operator has been told and has answered),
-// or the input has run out.
-bool ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console);
+// What reading one framed object found.
+enum class FrameResult {
+  Read,          // the object is in the slot
+  SizeMismatch,  // the two size words differ; loading must stop
+  EndOfFile,     // the input ran out before the object; loading must stop
+};
+
+// Reads one framed object into the slot. A size mismatch is told to the
+// operator, who answers before the load stops.
+FrameResult ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console);
 
 // Kind named by a class tag: the tag must have exactly the kind's length and
 // match it up to the closing "@@", whose two bytes are not compared.

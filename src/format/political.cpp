@@ -28,7 +28,7 @@ tPoliticalObject::tPoliticalObject(ByteReader& in) {
   // matrix larger than what is left of the input.
   const int64_t wanted = int64_t{matrixSize} * matrixSize;
   cells.reserve(static_cast<size_t>(std::min<int64_t>(wanted, static_cast<int64_t>(in.Remaining() / kCellBytes + 1))));
-  for (int64_t i = 0; i < wanted && in.Remaining() > 0; ++i) {
+  for (int64_t i = 0; i < wanted && in.MoreEntries(); ++i) {
     TensionCell cell;
     cell.tension = ReadInt16(in);
     cell.tensionTenth = in.ReadByte();

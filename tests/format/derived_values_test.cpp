@@ -119,7 +119,7 @@ std::unique_ptr<tServCharacter> ReadCharacter(const Bytes& bytes, std::optional<
   std::ostringstream printed;
   Console console(keys, printed);
   sMiscObject slot;
-  EXPECT_TRUE(ReadMiscObject(in, slot, console));
+  EXPECT_EQ(ReadMiscObject(in, slot, console), FrameResult::Read);
   EXPECT_EQ(slot.kind, ObjectKind::Character);
   return std::move(slot.character);
 }
@@ -186,7 +186,7 @@ std::unique_ptr<tShip> ReadShip(const Ship& ship) {
   std::ostringstream printed;
   Console console(keys, printed);
   sMiscObject slot;
-  EXPECT_TRUE(ReadMiscObject(in, slot, console));
+  EXPECT_EQ(ReadMiscObject(in, slot, console), FrameResult::Read);
   EXPECT_EQ(slot.kind, ObjectKind::Ship);
   return std::move(slot.ship);
 }

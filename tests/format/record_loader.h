@@ -59,7 +59,7 @@ inline LoadedRecords LoadRecords(const Bytes& bytes, Layout layout, const std::s
   const int64_t announced = int64_t{db.header.objectCount} - static_cast<int64_t>(db.hexes.size()) - 3;
   for (int64_t i = 0; i < announced; ++i) {
     sMiscObject slot;
-    if (!ReadMiscObject(in, slot, console)) break;
+    if (ReadMiscObject(in, slot, console) != FrameResult::Read) break;
     db.slots.push_back(std::move(slot));
   }
   db.console = printed.str();

@@ -36,7 +36,7 @@ Bytes ReadWriteObject(const Bytes& bytes) {
   std::ostringstream printed;
   Console console(keys, printed);
   sMiscObject slot;
-  EXPECT_TRUE(ReadMiscObject(in, slot, console));
+  EXPECT_EQ(ReadMiscObject(in, slot, console), FrameResult::Read);
   EXPECT_EQ(in.Remaining(), 0u);
   EXPECT_FALSE(in.AtEnd());
   EXPECT_EQ(printed.str(), "");

@@ -28,8 +28,9 @@ InProcessRun RunInProcess(std::vector<std::string> args, const std::string& inpu
   argv.push_back(nullptr);
   std::istringstream in(input);
   std::ostringstream out;
+  std::ostringstream err;
   InProcessRun run;
-  run.status = RunProgram(static_cast<int>(args.size()), argv.data(), in, out);
+  run.status = RunProgram(static_cast<int>(args.size()), argv.data(), in, out, err);
   run.transcript = out.str();
   return run;
 }
