@@ -12,8 +12,6 @@
 #include <string_view>
 #include <type_traits>
 
-#include "format/byte_stream.h"
-
 namespace campdb {
 
 // Concatenates text pieces and numbers (plain decimal) into one string.
@@ -21,7 +19,6 @@ namespace detail {
 inline void AppendPiece(std::string& s, std::string_view v) { s.append(v); }
 inline void AppendPiece(std::string& s, const char* v) { s.append(v); }
 inline void AppendPiece(std::string& s, const std::string& v) { s.append(v); }
-inline void AppendPiece(std::string& s, const CountedString& v) { s.append(v.bytes); }
 inline void AppendPiece(std::string& s, char c) { s.push_back(c); }
 template <typename T>
   requires(std::is_integral_v<T> && !std::is_same_v<T, char> && !std::is_same_v<T, bool>)

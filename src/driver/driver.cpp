@@ -8,9 +8,7 @@
 #include "driver/input_file.h"
 #include "driver/loader.h"
 #include "editor/edit_menu.h"
-#include "format/byte_stream.h"
 #include "format/database.h"
-#include "format/run_settings.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
@@ -26,6 +24,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitNoInput = 2;
 
 constexpr std::string_view kEndOfInput = "End of input, terminating program";
+
+enum class RunMode { Clean, Edit, Report };
 
 void PrintUsage(Console& console) {
   console.WriteLine("Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]");
@@ -75,12 +75,12 @@ bool GenerateReport(const Database& db, OutputFile& file, Console& console) {
 
 // Releases the records in reverse order of loading.
 void TearDown(Database& db, Console& console) {
-  db.slots.clear();
+  db.objects.clear();
   db.deleteFlags.clear();
   console.WriteLine("== finished with sMiscObject array == ");
   db.political = tPoliticalObject();
   console.WriteLine("== finished with tPoliticalObject ==");
-  db.MapHexPtr.clear();
+  db.hexes.clear();
   console.WriteLine("== finished with MapHexPtr array ==");
   db.map = tMapObject();
   console.WriteLine("== finished tMapObject ==");
@@ -118,15 +118,13 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     return kExitNoInput;
   }
 
-  ResetRunSettings();
-  Run().inputFile = input->identity;
-
   const auto variant = Ask("Is this an Ostrel campaign file (y or n)?", "yYnN", console);
   if (!variant) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
-  Run().variant = (*variant == 'y' || *variant == 'Y') ? Variant::Ostrel : Variant::Base;
+  Database db;
+  db.layout = (*variant == 'y' || *variant == 'Y') ? Layout::Ostrel : Layout::Base;
 
   const auto mode = Ask("Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?",
                         "CcEeRr", console);
@@ -134,29 +132,29 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
+  RunMode runMode = RunMode::Report;
   switch (*mode) {
     case 'C':
     case 'c':
-      Run().mode = RunMode::Clean;
+      runMode = RunMode::Clean;
       break;
     case 'E':
     case 'e':
-      Run().mode = RunMode::Edit;
+      runMode = RunMode::Edit;
       break;
     default:
-      Run().mode = RunMode::Report;
       break;
   }
 
   OutputFile reportFile;
   OutputFile outputDatabase;
-  if (Run().mode == RunMode::Report) {
+  if (runMode == RunMode::Report) {
     const auto name = FileName(argc, argv, 2, "report file", console);
     if (!name) {
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!reportFile.OpenInPlace(*name)) {
+    if (!reportFile.OpenInPlace(*name, input->identity)) {
       console.WriteLine(Cat("Unable to open output file ", *name, ","));
       console.WriteLine("   so a full report will not be generated");
     }
@@ -166,39 +164,34 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!outputDatabase.OpenReplacing(*name)) {
+    if (!outputDatabase.OpenReplacing(*name, input->identity)) {
       console.WriteLine(Cat("Unable to open output database file ", *name, ","));
       console.WriteLine("   so an updated database cannot be produced");
     }
   }
 
-  Database db;
-  {
-    ByteReader reader(input->Bytes());
-    // What has been read is given back as the load goes, so that the whole
-    // input and all the loaded records are never held at the same time.
-    LoadDatabase(reader, db, console, [&](size_t bytesRead) { input->Discard(bytesRead); });
-  }
-  console.WriteLine("finished with input file");
+  // The records are seen where they lie in the input, which the database
+  // keeps from here on.
+  const FileIdentity inputIdentity = input->identity;
+  db.source = std::move(input->bytes);
   input.reset();
+  LoadWithNarration(db, console);
+  console.WriteLine("finished with input file");
 
   int status = kExitOk;
-  if (Run().mode == RunMode::Clean && outputDatabase.IsOpen()) {
-    const int64_t loaded = db.loadedCount;
-    for (int64_t i = 0; i < loaded; ++i) db.deleteFlags[static_cast<size_t>(i)] = 1;
-    CleanDatabase(db, console);
-    if (WriteDatabase(db, outputDatabase, console)) {
-      int64_t removed = 0;
-      for (int64_t i = 0; i < loaded; ++i) removed += db.deleteFlags[static_cast<size_t>(i)];
-      console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", removed, " out of ", loaded, " objects from database"));
+  if (runMode == RunMode::Clean && outputDatabase.IsOpen()) {
+    const CleanSummary cleaned = CleanDatabase(db, console);
+    if (WriteDatabase(db, outputDatabase, inputIdentity, console)) {
+      console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", cleaned.removed, " out of ", cleaned.loaded,
+                            " objects from database"));
       console.WriteLine();
     } else {
       status = kExitFailed;
     }
-  } else if (Run().mode == RunMode::Edit && outputDatabase.IsOpen()) {
+  } else if (runMode == RunMode::Edit && outputDatabase.IsOpen()) {
     EditMenu(db, console);
-    if (!WriteDatabase(db, outputDatabase, console)) status = kExitFailed;
-  } else if (Run().mode == RunMode::Report && reportFile.IsOpen()) {
+    if (!WriteDatabase(db, outputDatabase, inputIdentity, console)) status = kExitFailed;
+  } else if (runMode == RunMode::Report && reportFile.IsOpen()) {
     console.WriteLine("now generating report");
     if (!GenerateReport(db, reportFile, console)) {
       console.WriteLine(Cat("ERROR: unable to write report file ", reportFile.Name()));

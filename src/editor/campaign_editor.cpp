@@ -6,16 +6,13 @@
 // When the input ends while the editor waits for an answer, the read that
 // met the end changes nothing and the editor returns straight away, printing
 // nothing more (the console prints its end notice).
-#include "editor/campaign_editor.h"
-
 #include <algorithm>
 #include <optional>
 #include <string>
 
 #include "console/console.h"
+#include "editor/editors.h"
 #include "editor/prompts.h"
-#include "editor/race_code_lines.h"
-#include "format/campaign.h"
 
 namespace campdb {
 
@@ -54,32 +51,35 @@ std::optional<char> AskAddRemoveCancel(Console& console, std::string_view addLin
 }
 
 // Bytes a mission entry takes in the file: its length word and its bytes.
-int64_t EntrySize(const CountedString& entry) { return 4 + int64_t{entry.Length()}; }
+int64_t EntrySize(Text entry) { return 4 + static_cast<int64_t>(entry.size()); }
 
-void EditName(tCampaignObject& c, Console& console) {
+void EditName(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   console.DiscardRestOfLine();
   console.WriteLine(Cat("Enter the new campaign name (max 255 characters, currently:", c.campaignName, ")"));
   const auto name = ReadLineAnswer(console);
   if (!name) return;
-  c.AdjustDeclaredSize(ReplaceCountedString(c.campaignName, *name));
-  c.AdjustDeclaredSize(ReplaceCountedString(c.campaignNameCopy, *name));
+  ReplaceText(c.head, c.campaignName, *name, context.store);
+  ReplaceText(c.head, c.campaignNameCopy, *name, context.store);
 
   console.WriteLine(
       Cat("Enter the new campaign description (max 255 characters, currently:", c.description, ")"));
   const auto description = ReadLineAnswer(console);
   if (!description) return;
-  c.AdjustDeclaredSize(ReplaceCountedString(c.description, *description));
+  ReplaceText(c.head, c.description, *description, context.store);
 }
 
-void EditVersion(tCampaignObject& c, Console& console) {
+void EditVersion(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   console.WriteLine(Cat("Enter the new version number (currently:", c.version, ")"));
   const auto version = ReadTextAnswer(console);
   if (!version) return;
-  c.AdjustDeclaredSize(ReplaceCountedString(c.version, *version));
-  c.AdjustDeclaredSize(ReplaceCountedString(c.versionCopy, *version));
+  ReplaceText(c.head, c.version, *version, context.store);
+  ReplaceText(c.head, c.versionCopy, *version, context.store);
 }
 
-void EditTrigger(tCampaignObject& c, Console& console) {
+void EditTrigger(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   if (!AskNumber(console,
                  "Enter the prestige level at which the special campaign missions will trigger (currently:",
                  c.specialTriggerPrestige)) {
@@ -89,12 +89,13 @@ void EditTrigger(tCampaignObject& c, Console& console) {
                         c.specialFirstMission, ")"));
   const auto mission = ReadTextAnswer(console);
   if (!mission) return;
-  c.AdjustDeclaredSize(ReplaceCountedString(c.specialFirstMission, *mission));
+  ReplaceText(c.head, c.specialFirstMission, *mission, context.store);
 }
 
-void EditCaptain(tCampaignObject& c, Console& console) {
+void EditCaptain(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   console.WriteLine(Cat("Enter the player race for the single player campaign (currently:", c.captainRace, ")"));
-  WriteRaceCodeLines(console);
+  WriteRaceCodeLines(console, context.layout);
   const auto race = console.ReadNumber();
   if (!race) return;
   c.captainRace = *race;
@@ -112,15 +113,16 @@ void EditCaptain(tCampaignObject& c, Console& console) {
     const auto name = ReadTextAnswer(console);
     if (!name) return;
     // The captain name published for this run stays as it was read.
-    c.AdjustDeclaredSize(ReplaceCountedString(c.captainName, *name));
+    ReplaceText(c.head, c.captainName, *name, context.store);
   }
   console.WriteLine("NOTE: you muast also go to the character edit section and");
   console.WriteLine("      modify the appropriate character information there");
 }
 
-void EditRaceList(tCampaignObject& c, Console& console) {
+void EditRaceList(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   console.WriteLine("Enter the number of the race you wish to alter");
-  WriteRaceCodeLines(console);
+  WriteRaceCodeLines(console, context.layout);
   const auto code = console.ReadNumber();
   if (!code) return;
   const auto choice = AskAddRemoveCancel(console, "Enter A to add the race to the current list (make it playable)",
@@ -130,14 +132,15 @@ void EditRaceList(tCampaignObject& c, Console& console) {
   auto& races = c.playableRaces;
   if (*choice == 'R') {
     const auto removed = std::erase(races, *code);
-    c.AdjustDeclaredSize(-4 * static_cast<int64_t>(removed));
+    c.head.AdjustDeclaredSize(-4 * static_cast<int64_t>(removed));
   } else if (*choice == 'A' && std::find(races.begin(), races.end(), *code) == races.end()) {
     races.push_back(*code);
-    c.AdjustDeclaredSize(4);
+    c.head.AdjustDeclaredSize(4);
   }
 }
 
-void EditMissionList(tCampaignObject& c, Console& console) {
+void EditMissionList(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   console.WriteLine("Enter the filename of the mission you wish to alter (e.g. Met_10Patrol.scr)");
   const auto name = ReadTextAnswer(console);
   if (!name) return;
@@ -145,19 +148,19 @@ void EditMissionList(tCampaignObject& c, Console& console) {
                                          "   or R to remove it from the current list");
   if (!choice) return;
 
-  const CountedString mission(*name);
+  const Text mission = *name;
   auto& missions = c.missionList;
   if (*choice == 'R') {
     int64_t removedBytes = 0;
-    std::erase_if(missions, [&](const CountedString& entry) {
+    std::erase_if(missions, [&](Text entry) {
       if (entry != mission) return false;
       removedBytes += EntrySize(entry);
       return true;
     });
-    c.AdjustDeclaredSize(-removedBytes);
+    c.head.AdjustDeclaredSize(-removedBytes);
   } else if (*choice == 'A' && std::find(missions.begin(), missions.end(), mission) == missions.end()) {
-    missions.push_back(mission);
-    c.AdjustDeclaredSize(EntrySize(mission));
+    missions.push_back(context.store.Keep(mission));
+    c.head.AdjustDeclaredSize(EntrySize(mission));
   }
 }
 
@@ -181,13 +184,8 @@ void WriteMenu(Console& console) {
 
 }  // namespace
 
-int64_t ReplaceCountedString(CountedString& field, std::string_view text) {
-  const int64_t oldLength = field.Length();
-  field.bytes = std::string(text.substr(0, text.find('\0')));
-  return int64_t{field.Length()} - oldLength;
-}
-
-void tCampaignObject::Edit(Console& console) {
+void EditCampaign(tCampaignObject& c, EditContext& context) {
+  Console& console = context.console;
   if (console.Ended()) return;
   console.WriteLine();
   console.WriteLine("EDITING MAIN CAMPAIGN DETAILS");
@@ -197,42 +195,42 @@ void tCampaignObject::Edit(Console& console) {
     if (!command) return;
     switch (Upper(*command)) {
       case 'D':
-        AskNumber(console, "Enter the difficulty level: 0, 1, or 2 (currently:", difficulty);
+        AskNumber(console, "Enter the difficulty level: 0, 1, or 2 (currently:", c.difficulty);
         break;
       case 'Y':
-        AskNumber(console, "Enter the number of turns per year (currently:", turnsPerYear);
+        AskNumber(console, "Enter the number of turns per year (currently:", c.turnsPerYear);
         break;
       case 'L':
-        AskNumber(console, "Enter the length of a turn in milliseconds (currently:", turnLengthMs);
+        AskNumber(console, "Enter the length of a turn in milliseconds (currently:", c.turnLengthMs);
         break;
       case 'E':
-        if (AskNumber(console, "Enter the start date for mid era (currently:", midEraStart)) {
-          AskNumber(console, "Enter the start date for late era (currently:", lateEraStart);
+        if (AskNumber(console, "Enter the start date for mid era (currently:", c.midEraStart)) {
+          AskNumber(console, "Enter the start date for late era (currently:", c.lateEraStart);
         }
         break;
       case 'A':
-        AskNumber(console, "Enter the maximum permissible number of accounts (currently:", maxAccounts);
+        AskNumber(console, "Enter the maximum permissible number of accounts (currently:", c.maxAccounts);
         break;
       case 'P':
-        AskNumber(console, "Enter the maximum number of people allowed on at once (currently:", maxOnline);
+        AskNumber(console, "Enter the maximum number of people allowed on at once (currently:", c.maxOnline);
         break;
       case 'C':
-        EditName(*this, console);
+        EditName(c, context);
         break;
       case 'V':
-        EditVersion(*this, console);
+        EditVersion(c, context);
         break;
       case 'S':
-        EditCaptain(*this, console);
+        EditCaptain(c, context);
         break;
       case 'T':
-        EditTrigger(*this, console);
+        EditTrigger(c, context);
         break;
       case 'R':
-        EditRaceList(*this, console);
+        EditRaceList(c, context);
         break;
       case 'M':
-        EditMissionList(*this, console);
+        EditMissionList(c, context);
         break;
       case 'Q':
         console.WriteLine("Leaving campaign modification menu");

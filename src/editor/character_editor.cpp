@@ -10,9 +10,8 @@
 #include <string>
 
 #include "console/console.h"
+#include "editor/editors.h"
 #include "editor/prompts.h"
-#include "editor/race_code_lines.h"
-#include "format/character.h"
 
 namespace campdb {
 
@@ -22,14 +21,13 @@ constexpr size_t kTextLimit = 254;
 
 // Prints the prompt with the string's current bytes and replaces the string
 // with the line that follows the command's line. False when the input ended.
-bool ReplaceText(tServCharacter& character, Console& console, std::string_view prompt, CountedString& field) {
+bool AskText(tServCharacter& character, EditContext& context, std::string_view prompt, Text& field) {
+  Console& console = context.console;
   console.WriteLine(Cat(prompt, field, ")"));
   console.TakeRestOfLine(kTextLimit);
   auto text = console.ReadTextLine(kTextLimit);
   if (!text) return false;
-  const int64_t oldLength = field.Length();
-  field.bytes = std::move(*text);
-  character.AdjustDeclaredSize(int64_t{field.Length()} - oldLength);
+  ReplaceText(character.head, field, *text, context.store);
   return true;
 }
 
@@ -49,7 +47,8 @@ void WriteMenu(Console& console) {
 
 }  // namespace
 
-bool tServCharacter::Edit(Console& console) {
+bool EditCharacter(tServCharacter& c, EditContext& context) {
+  Console& console = context.console;
   if (console.Ended()) return true;
   WriteMenu(console);
   const auto command = console.ReadAnswerChar();
@@ -58,40 +57,40 @@ bool tServCharacter::Edit(Console& console) {
   bool answered = true;
   switch (Upper(*command)) {
     case 'H':
-      answered = AskNumber(console, "Enter the new row number (currently:", hexRow) &&
-                 AskNumber(console, "Enter the new column number (currently:", hexColumn);
+      answered = AskNumber(console, "Enter the new row number (currently:", c.hexRow) &&
+                 AskNumber(console, "Enter the new column number (currently:", c.hexColumn);
       break;
     case 'R': {
-      console.WriteLine(Cat("Enter their new race (currently:", race, ")"));
-      WriteRaceCodeLines(console);
+      console.WriteLine(Cat("Enter their new race (currently:", c.race, ")"));
+      WriteRaceCodeLines(console, context.layout);
       const auto newRace = console.ReadNumber();
       if (!newRace) return true;
-      race = *newRace;
-      race2 = *newRace;
+      c.race = *newRace;
+      c.race2 = *newRace;
       console.WriteLine("Enter the hex row and column for the homeworld of their new race, row first");
       const auto row = console.ReadNumber();
       if (!row) return true;
-      homeworldRow = *row;
+      c.human.homeworldRow = *row;
       const auto column = console.ReadNumber();
       if (!column) return true;
-      homeworldColumn = *column;
+      c.human.homeworldColumn = *column;
       console.WriteLine("(Remember to edit their ship(s) to change the race there also)");
       break;
     }
     case 'G':
-      answered = AskNumber(console, "Enter their new glicko number (currently:", glicko);
+      answered = AskNumber(console, "Enter their new glicko number (currently:", c.glicko);
       break;
     case 'P':
-      answered = AskNumber(console, "Enter their new prestige (currently:", prestige);
+      answered = AskNumber(console, "Enter their new prestige (currently:", c.prestige);
       break;
     case 'L':
-      answered = AskNumber(console, "Enter their new lifetime prestige (currently:", lifetimePrestige);
+      answered = AskNumber(console, "Enter their new lifetime prestige (currently:", c.lifetimePrestige);
       break;
     case 'K':
-      console.WriteLine(Cat("Enter their new rank (currently:", rank, ")"));
+      console.WriteLine(Cat("Enter their new rank (currently:", c.rank, ")"));
       console.WriteLine("0=Ensn,1=Lt,2=LtCmdr,3=Capt,4=Comm,5=R.Adm,6=Adm,7=Flt.Adm");
       if (const auto newRank = console.ReadNumber()) {
-        rank = *newRank;
+        c.rank = *newRank;
       } else {
         answered = false;
       }
@@ -99,14 +98,14 @@ bool tServCharacter::Edit(Console& console) {
     case 'E':
       // An AI character's file holds no e-mail address, so there is nothing
       // to change and nothing that Write could carry out.
-      if (isAI) {
+      if (c.isAI()) {
         console.WriteLine("This character is an AI player and has no email address");
         break;
       }
-      answered = ReplaceText(*this, console, "Enter their new email address (currently:", email);
+      answered = AskText(c, context, "Enter their new email address (currently:", c.human.email);
       break;
     case 'N':
-      answered = ReplaceText(*this, console, "Enter their new character name (currently:", characterName);
+      answered = AskText(c, context, "Enter their new character name (currently:", c.characterName);
       break;
     case 'S':
       console.WriteLine("Ending character modification, moving on to ship modification");

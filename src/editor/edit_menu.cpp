@@ -13,7 +13,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "editor/map_editor.h"
+#include "editor/editors.h"
 #include "format/misc_object.h"
 
 namespace campdb {
@@ -22,15 +22,9 @@ namespace {
 
 constexpr size_t kNameLimit = 254;
 
-// Slots that were really loaded.
-int64_t LoadedSlots(const Database& db) {
-  return std::min<int64_t>(db.loadedCount, static_cast<int64_t>(db.slots.size()));
-}
-
 tShip* FindShip(Database& db, int32_t id) {
-  sMiscObject* slot = FindObjectById(db.slots, 0, LoadedSlots(db) - 1, id);
-  if (slot == nullptr || slot->kind != ObjectKind::Ship) return nullptr;
-  return slot->ship.get();
+  MiscObject* object = db.FindObjectById(id);
+  return object == nullptr ? nullptr : std::get_if<tShip>(object);
 }
 
 void ShowDisclaimer(Console& console) {
@@ -71,9 +65,9 @@ std::optional<bool> AskEditShips(Console& console) {
 // The character's ship entry mirrors the ship's identity: copy it over and
 // keep the character's declared size counting the entry's new strings.
 void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, const tShip& ship) {
-  const int64_t delta = int64_t{ship.shipType.Length()} + ship.shipName.Length() - entry.shipType.Length() -
-                        entry.shipName.Length();
-  character.AdjustDeclaredSize(delta);
+  const auto length = [](Text text) { return static_cast<int64_t>(text.size()); };
+  character.head.AdjustDeclaredSize(length(ship.shipType) + length(ship.shipName) - length(entry.shipType) -
+                                    length(entry.shipName));
   entry.bpv = ship.bpv;
   entry.hullClass = ship.hullClass;
   entry.shipType = ship.shipType;
@@ -82,18 +76,18 @@ void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, con
 
 }  // namespace
 
-sMiscObject* FindCharacterByName(std::vector<sMiscObject>& slots, int64_t loadedCount, std::string_view name) {
-  const int64_t count = std::min<int64_t>(loadedCount, static_cast<int64_t>(slots.size()));
+tServCharacter* FindCharacterByName(Database& db, std::string_view name) {
+  const int64_t count = std::min<int64_t>(db.loadedCount, static_cast<int64_t>(db.objects.size()));
   for (int64_t i = 0; i < count; ++i) {
-    sMiscObject& slot = slots[static_cast<size_t>(i)];
-    if (slot.kind != ObjectKind::Character || !slot.character) continue;
-    if (slot.character->characterName.View().starts_with(name)) return &slot;
+    auto* character = std::get_if<tServCharacter>(&db.objects[static_cast<size_t>(i)]);
+    if (character != nullptr && character->characterName.starts_with(name)) return character;
   }
   return nullptr;
 }
 
-void EditPlayer(Database& db, Console& console) {
-  if (db.slots.empty() || db.loadedCount < 1) {
+void EditPlayer(Database& db, EditContext& context) {
+  Console& console = context.console;
+  if (db.objects.empty() || db.loadedCount < 1) {
     console.WriteLine("UNABLE TO EDIT PLAYER DATABASE");
     return;
   }
@@ -104,15 +98,15 @@ void EditPlayer(Database& db, Console& console) {
   const auto typed = console.ReadTextLine(kNameLimit);
   if (!typed) return;
 
-  sMiscObject* slot = FindCharacterByName(db.slots, db.loadedCount, UpToZero(*typed));
-  if (slot == nullptr) {
+  tServCharacter* found = FindCharacterByName(db, UpToZero(*typed));
+  if (found == nullptr) {
     console.WriteLine("UNABLE TO FIND SPECIFIED CHARACTER IN THE DATABASE");
     return;
   }
-  tServCharacter& character = *slot->character;
+  tServCharacter& character = *found;
 
   const int32_t raceBefore = character.race;
-  while (!character.Edit(console)) {
+  while (!EditCharacter(character, context)) {
     if (console.Ended()) return;
   }
   if (console.Ended()) return;
@@ -140,13 +134,14 @@ void EditPlayer(Database& db, Console& console) {
     if (ship == nullptr) continue;  // an entry naming no ship is skipped
     ship->race = character.race;
     if (!*editShips) continue;
-    const bool changed = ship->Edit(console);
+    const bool changed = EditShip(*ship, context);
     if (console.Ended()) return;
     if (changed) CopyShipIntoEntry(character, entry, *ship);
   }
 }
 
-void EditShipyardVessel(Database& db, Console& console) {
+void EditShipyardVessel(Database& db, EditContext& context) {
+  Console& console = context.console;
   const auto id = console.ReadNumber();
   if (!id) return;
   console.WriteLine();
@@ -156,10 +151,11 @@ void EditShipyardVessel(Database& db, Console& console) {
     console.WriteLine(Cat("ERROR: unable to find shipyard vessel with id ", *id));
     return;
   }
-  ship->Edit(console);
+  EditShip(*ship, context);
 }
 
 void EditMenu(Database& db, Console& console) {
+  EditContext context{console, db.layout, db.facts, db.store};
   console.SetEndNotice("End of input, leaving the editor");
   ShowDisclaimer(console);
   while (!console.Ended()) {
@@ -169,23 +165,23 @@ void EditMenu(Database& db, Console& console) {
     switch (*choice) {
       case 'P':
       case 'p':
-        EditPlayer(db, console);
+        EditPlayer(db, context);
         break;
       case 'T':
       case 't':
-        db.political.Edit(console);
+        EditPolitical(db.political, console);
         break;
       case 'M':
       case 'm':
-        EditHexMap(db.map, db.MapHexPtr, console);
+        EditHexMap(db.map, db.hexes, console, db.layout);
         break;
       case 'C':
       case 'c':
-        db.campaign.Edit(console);
+        EditCampaign(db.campaign, context);
         break;
       case 'S':
       case 's':
-        EditShipyardVessel(db, console);
+        EditShipyardVessel(db, context);
         break;
       case 'O':
       case 'o':

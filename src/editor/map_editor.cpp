@@ -6,13 +6,12 @@
 // When the input ends while the editor waits for an answer, the read that
 // met the end changes nothing and the editor returns straight away, printing
 // nothing more (the console prints its end notice).
-#include "editor/map_editor.h"
-
 #include <optional>
 #include <string>
 
 #include "console/console.h"
-#include "report/name_tables.h"
+#include "editor/editors.h"
+#include "format/name_tables.h"
 
 namespace campdb {
 
@@ -66,9 +65,9 @@ bool AskValue(Console& console, std::string_view prompt, int32_t& field) {
   return true;
 }
 
-void WriteHexMenu(const tMapHex& hex, Console& console) {
+void WriteHexMenu(const tMapHex& hex, Console& console, Layout layout) {
   console.WriteLine(Cat("Modifying map hex (", hex.hexX, ",", hex.hexY, ")"));
-  console.WriteLine(Cat("Enter R to set the owning race (current:", RaceName(hex.ownerRace), ")"));
+  console.WriteLine(Cat("Enter R to set the owning race (current:", RaceName(hex.ownerRace, layout), ")"));
   console.WriteLine(Cat("   or B to set the type of base (current:", BaseName(hex.base), ")"));
   console.WriteLine(Cat("   or P to set the type of planet (current:", PlanetName(hex.planet), ")"));
   console.WriteLine(Cat("   or T to set the type of terrain (current:", TerrainName(hex.terrain), ")"));
@@ -83,7 +82,7 @@ void WriteHexMenu(const tMapHex& hex, Console& console) {
 }
 
 // The all-hexes menu; returns when the operator leaves it or the input ends.
-void EditAllHexes(std::vector<std::unique_ptr<tMapHex>>& hexes, Console& console) {
+void EditAllHexes(std::vector<tMapHex>& hexes, Console& console) {
   while (true) {
     console.WriteLine("Enter R to reset all current hex DVs to fifty percent of their maximum");
     console.WriteLine("   or D to add a fixed amount to all hexes maximum DVs");
@@ -97,9 +96,7 @@ void EditAllHexes(std::vector<std::unique_ptr<tMapHex>>& hexes, Console& console
     const char c = *command;
     if (c == 'R' || c == 'r') {
       // Half the maximum, rounding toward minus infinity: 7 gives 3, -7 gives -4.
-      for (auto& hex : hexes) {
-        if (hex) hex->dvCurrent = hex->dvMax >> 1;
-      }
+      for (tMapHex& hex : hexes) hex.dvCurrent = hex.dvMax >> 1;
       continue;
     }
 
@@ -114,9 +111,7 @@ void EditAllHexes(std::vector<std::unique_ptr<tMapHex>>& hexes, Console& console
     console.WriteLine("Enter the desired adjustment value");
     const auto adjustment = console.ReadNumber(kDecimal);
     if (!adjustment) return;
-    for (auto& hex : hexes) {
-      if (hex) hex.get()->*field = WrappingAdd(hex.get()->*field, *adjustment);
-    }
+    for (tMapHex& hex : hexes) hex.*field = WrappingAdd(hex.*field, *adjustment);
   }
 }
 
@@ -133,14 +128,16 @@ std::optional<int32_t> PickIndex(Console& console, std::string_view what, int32_
 }
 
 // One hex after another until the operator stops or the input ends.
-void EditIndividualHexes(const tMapObject& map, std::vector<std::unique_ptr<tMapHex>>& hexes, Console& console) {
+void EditHex(tMapHex& hex, Console& console, Layout layout);
+
+void EditIndividualHexes(const tMapObject& map, std::vector<tMapHex>& hexes, Console& console, Layout layout) {
   while (true) {
     const auto row = PickIndex(console, "row", map.rows);
     if (!row) return;
     const auto column = PickIndex(console, "column", map.columns);
     if (!column) return;
     const auto index = static_cast<size_t>(int64_t{*row} * map.columns + *column);
-    hexes[index]->Edit(console);
+    EditHex(hexes[index], console, layout);
     if (console.Ended()) return;
 
     console.WriteLine("Enter E to edit another hex,");
@@ -155,14 +152,10 @@ void EditIndividualHexes(const tMapObject& map, std::vector<std::unique_ptr<tMap
 // a row and column could name. The dimensions themselves are not judged:
 // a map of -1 rows by -2 columns holds its two hexes, which the all-hexes
 // commands change, while no answer to the row question is in range.
-bool MapIsEditable(const tMapObject& map, const std::vector<std::unique_ptr<tMapHex>>& hexes) {
+bool MapIsEditable(const tMapObject& map, const std::vector<tMapHex>& hexes) {
   if (hexes.empty()) return false;
   const int64_t needed = int64_t{map.rows} * int64_t{map.columns};
-  if (static_cast<int64_t>(hexes.size()) < needed) return false;
-  for (const auto& hex : hexes) {
-    if (!hex) return false;
-  }
-  return true;
+  return static_cast<int64_t>(hexes.size()) >= needed;
 }
 
 }  // namespace
@@ -174,7 +167,7 @@ int32_t PowerOfTwo(int32_t n) {
   return static_cast<int32_t>(value);
 }
 
-void EditHexMap(tMapObject& map, std::vector<std::unique_ptr<tMapHex>>& hexes, Console& console) {
+void EditHexMap(const tMapObject& map, std::vector<tMapHex>& hexes, Console& console, Layout layout) {
   if (console.Ended()) return;
   console.WriteLine();
   console.WriteLine("EDITING THE HEX MAP");
@@ -199,7 +192,7 @@ void EditHexMap(tMapObject& map, std::vector<std::unique_ptr<tMapHex>>& hexes, C
         return;
       case 'I':
       case 'i':
-        EditIndividualHexes(map, hexes, console);
+        EditIndividualHexes(map, hexes, console, layout);
         return;
       default:
         break;
@@ -207,9 +200,12 @@ void EditHexMap(tMapObject& map, std::vector<std::unique_ptr<tMapHex>>& hexes, C
   }
 }
 
-void tMapHex::Edit(Console& console) {
+namespace {
+
+// Shows the hex's menu, performs at most one change and returns.
+void EditHex(tMapHex& hex, Console& console, Layout layout) {
   while (!console.Ended()) {
-    WriteHexMenu(*this, console);
+    WriteHexMenu(hex, console, layout);
     const auto command = console.ReadAnswerChar();
     if (!command) return;
 
@@ -219,7 +215,7 @@ void tMapHex::Edit(Console& console) {
         console.WriteLine("F, K, R, L, H, G, I, Z, O, or N");
         const auto letter = console.ReadAnswerChar();
         if (!letter) return;
-        if (const auto code = OwnerCodeOf(*letter)) ownerRace = *code;
+        if (const auto code = OwnerCodeOf(*letter)) hex.ownerRace = *code;
         return;
       }
       case 'B': {
@@ -228,7 +224,7 @@ void tMapHex::Edit(Console& console) {
         console.WriteLine("or any other value for no base");
         const auto choice = console.ReadNumber(kDecimal);
         if (!choice) return;
-        base = BaseCodeOf(*choice);
+        hex.base = BaseCodeOf(*choice);
         return;
       }
       case 'P': {
@@ -239,7 +235,7 @@ void tMapHex::Edit(Console& console) {
         console.WriteLine("or anything else for no planet");
         const auto choice = console.ReadNumber(kDecimal);
         if (!choice) return;
-        planet = (*choice >= 0 && *choice <= 8) ? PowerOfTwo(*choice) : 0;
+        hex.planet = (*choice >= 0 && *choice <= 8) ? PowerOfTwo(*choice) : 0;
         return;
       }
       case 'T': {
@@ -252,28 +248,28 @@ void tMapHex::Edit(Console& console) {
         console.WriteLine("   or 25 for shipping lane");
         const auto choice = console.ReadNumber(kDecimal);
         if (!choice) return;
-        if (*choice >= 0 && *choice <= 25) terrain = static_cast<int32_t>(uint32_t{1} << *choice);
+        if (*choice >= 0 && *choice <= 25) hex.terrain = static_cast<int32_t>(uint32_t{1} << *choice);
         return;
       }
       case 'D':
-        AskValue(console, "Please enter the new maximum defensive value", dvMax);
+        AskValue(console, "Please enter the new maximum defensive value", hex.dvMax);
         return;
       case 'd':
-        AskValue(console, "Please enter the new current defensive value", dvCurrent);
+        AskValue(console, "Please enter the new current defensive value", hex.dvCurrent);
         return;
       case 'E':
-        AskValue(console, "Please enter the new maximum economic value", econMax);
+        AskValue(console, "Please enter the new maximum economic value", hex.econMax);
         return;
       case 'e':
-        AskValue(console, "Please enter the new current economic value", econCurrent);
+        AskValue(console, "Please enter the new current economic value", hex.econCurrent);
         return;
       case 'C':
         console.WriteLine("Cancelling hex modification");
         return;
       case 'X':
-        ownerRace = kBarrierOwner;
-        terrain = kBarrierTerrain;
-        trailingWords.fill(0);
+        hex.ownerRace = kBarrierOwner;
+        hex.terrain = kBarrierTerrain;
+        hex.trailingWords.fill(0);
         return;
       default:
         console.WriteLine(Cat("An invalid command was entered: ", *command));
@@ -283,5 +279,7 @@ void tMapHex::Edit(Console& console) {
     }
   }
 }
+
+}  // namespace
 
 }  // namespace campdb

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "console/console.h"
-#include "format/political.h"
+#include "editor/editors.h"
 
 namespace campdb {
 
@@ -45,12 +45,12 @@ std::optional<int32_t> ChooseValidRace(Console& console, IsValid isValid) {
 
 }  // namespace
 
-void tPoliticalObject::Edit(Console& console) {
+void EditPolitical(tPoliticalObject& political, Console& console) {
   if (console.Ended()) return;
   console.WriteLine();
   console.WriteLine("EDITING POLITICAL TENSIONS");
   console.WriteLine();
-  if (matrixSize <= 0 || cells.empty()) {
+  if (political.matrixSize <= 0 || political.cells.empty()) {
     console.WriteLine("The tension matrix is empty, nothing to edit");
     return;
   }
@@ -58,12 +58,12 @@ void tPoliticalObject::Edit(Console& console) {
   // Cells are held from the first on, so a row that holds its column 0 is a
   // row that can be picked, and some column of it is always valid.
   console.WriteLine("Enter the race whose attitude you wish to change");
-  const auto row = ChooseValidRace(console, [&](int32_t code) { return HasCell(code, 0); });
+  const auto row = ChooseValidRace(console, [&](int32_t code) { return political.HasCell(code, 0); });
   if (!row) return;
 
   console.WriteLine();
   console.WriteLine("Now enter the other race");
-  const auto column = ChooseValidRace(console, [&](int32_t code) { return HasCell(*row, code); });
+  const auto column = ChooseValidRace(console, [&](int32_t code) { return political.HasCell(*row, code); });
   if (!column) return;
 
   console.WriteLine();
@@ -71,7 +71,7 @@ void tPoliticalObject::Edit(Console& console) {
   console.WriteLine("(0 means allies, 1000 means hated enemies)");
   const auto tension = console.ReadNumber();
   if (!tension) return;
-  TensionCell& cell = Cell(*row, *column);
+  TensionCell& cell = political.Cell(*row, *column);
   cell.tension = *tension;
   cell.tensionTenth = static_cast<uint8_t>(*tension / 10);
 }

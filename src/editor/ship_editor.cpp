@@ -6,10 +6,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "editor/race_code_lines.h"
-#include "editor/ship_strings.h"
-#include "format/run_settings.h"
-#include "format/ship.h"
+#include "editor/editors.h"
 
 namespace campdb {
 
@@ -18,6 +15,12 @@ namespace {
 constexpr size_t kTextLimit = 254;
 
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
+
+// Sets both fighter-type strings of a bay to the same text.
+void SetBayFighterType(tShip& ship, FighterBay& bay, std::string_view text, TextStore& store) {
+  ReplaceText(ship.head, bay.fighterType, text, store);
+  ReplaceText(ship.head, bay.fighterType2, text, store);
+}
 
 void ShowMenu(Console& console) {
   console.WriteLine();
@@ -33,35 +36,46 @@ void ShowMenu(Console& console) {
   console.WriteLine("   or Q to quit editing this ship");
 }
 
+// A ship and its systems block while the editor holds it.
+struct ShipUnderEdit {
+  tShip& ship;
+  std::span<uint8_t> block;
+
+  void SetWorking(SystemIndex system, uint8_t value) { block[static_cast<size_t>(PairOffset(system) + 1)] = value; }
+  uint8_t& Byte(int offset) { return block[static_cast<size_t>(offset)]; }
+};
+
 // Every system back to its intact strength: the twenty pairs from r. warp to
 // armour, the cloak, probes, barracks and the weapons of every hardpoint.
 // Shuttles, supplies, drones and fighters are left alone.
-void Repair(tShip& ship) {
+void Repair(ShipUnderEdit& edit) {
+  const tShip& ship = edit.ship;
   for (int system = kRWarp; system <= kArmour; ++system) {
-    ship.systems[static_cast<size_t>(system)].working = ship.systems[static_cast<size_t>(system)].intact;
+    const auto index = static_cast<SystemIndex>(system);
+    edit.SetWorking(index, ship.System(index).intact);
   }
-  ship.cloakSecond = ship.cloakCost;
-  ship.systems[kProbes].working = ship.systems[kProbes].intact;
-  ship.systems[kBarracks].working = ship.systems[kBarracks].intact;
-  ship.weaponsWorking = ship.weaponsTotal;
+  edit.Byte(block::kCloak + 1) = ship.At(block::kCloak);
+  edit.SetWorking(kProbes, ship.System(kProbes).intact);
+  edit.SetWorking(kBarracks, ship.System(kBarracks).intact);
   for (int i = 0; i < block::kHardpointCount; ++i) {
-    const auto pair = static_cast<size_t>(block::kHardpoints + 2 * i);
-    ship.systemsBlock[pair + 1] = ship.systemsBlock[pair];
+    const int pair = block::kHardpoints + 2 * i;
+    edit.Byte(pair + 1) = ship.At(pair);
   }
 }
 
 // A full load of shuttles, marines, bombs, parts, drones and fighters.
-void Supply(tShip& ship) {
-  ship.systems[kShuttles].working = ship.systems[kShuttles].intact;
-  for (SupplyLoad& load : ship.supplies) {
-    load.working = load.intact;
-    load.third = load.intact;
+void Supply(ShipUnderEdit& edit, const CampaignFacts& facts) {
+  tShip& ship = edit.ship;
+  edit.SetWorking(kShuttles, ship.System(kShuttles).intact);
+  for (SupplyLoad* load : {&ship.marines, &ship.bombs, &ship.parts}) {
+    load->working = load->intact;
+    load->third = load->intact;
   }
-  ship.droneSpeed = LowByte(Run().currentEra);
-  const auto fullStorage = std::max(static_cast<int8_t>(ship.droneStorageIntact),
-                                    static_cast<int8_t>(ship.droneStorageWorking));
-  ship.droneStorageIntact = static_cast<uint8_t>(fullStorage);
-  ship.droneStorageWorking = static_cast<uint8_t>(fullStorage);
+  edit.Byte(block::kDroneSpeed) = LowByte(facts.currentEra);
+  const auto fullStorage = std::max(static_cast<int8_t>(ship.At(block::kDroneStorageIntact)),
+                                    static_cast<int8_t>(ship.At(block::kDroneStorageWorking)));
+  edit.Byte(block::kDroneStorageIntact) = static_cast<uint8_t>(fullStorage);
+  edit.Byte(block::kDroneStorageWorking) = static_cast<uint8_t>(fullStorage);
   for (FighterBay& bay : ship.bays) {
     if (static_cast<int8_t>(bay.maximum) > 0) bay.current = bay.maximum;
   }
@@ -70,16 +84,18 @@ void Supply(tShip& ship) {
 // Each command returns false when the input ended while it waited for an
 // answer; editing then stops with what has been changed so far.
 
-bool ChangeRace(tShip& ship, Console& console) {
+bool ChangeRace(tShip& ship, EditContext& context) {
+  Console& console = context.console;
   console.WriteLine(Cat("Enter the new race (currently:", ship.race, ")"));
-  WriteRaceCodeLines(console);
+  WriteRaceCodeLines(console, context.layout);
   const auto race = console.ReadNumber();
   if (!race) return false;
   ship.race = *race;
   return true;
 }
 
-bool ChangeFighters(tShip& ship, Console& console) {
+bool ChangeFighters(tShip& ship, EditContext& context) {
+  Console& console = context.console;
   console.WriteLine();
   console.WriteLine("Updating ship fighter information");
   console.WriteLine();
@@ -96,7 +112,7 @@ bool ChangeFighters(tShip& ship, Console& console) {
     console.TakeRestOfLine(kTextLimit);
     const auto type = console.ReadTextLine(kTextLimit);
     if (!type) return false;
-    SetBayFighterType(ship, bay, *type);
+    SetBayFighterType(ship, bay, *type, context.store);
   }
   return true;
 }
@@ -122,30 +138,42 @@ bool ChangeHullClass(tShip& ship, Console& console) {
 
 // A new type brings the systems of that type from the shiplist. The type
 // counts as changed even when the shiplist cannot be used.
-bool ChangeType(tShip& ship, Console& console, bool& changed) {
+bool ChangeType(ShipUnderEdit& edit, EditContext& context, bool& changed) {
+  Console& console = context.console;
+  tShip& ship = edit.ship;
   console.WriteLine(Cat("Enter the new ship type (currently:", ship.shipType, ")"));
   console.TakeRestOfLine(kTextLimit);
   auto type = console.ReadTextLine(kTextLimit);
   if (!type) return false;
-  ReplaceShipString(ship, ship.shipType, std::move(*type));
+  ReplaceText(ship.head, ship.shipType, *type, context.store);
   changed = true;
-  ship.ImportFromShiplist(console);
+  ImportFromShiplist(ship, edit.block, context);
   return !console.Ended();
 }
 
-bool ChangeName(tShip& ship, Console& console) {
+bool ChangeName(tShip& ship, EditContext& context) {
+  Console& console = context.console;
   console.Write(Cat("Enter the new ship name (currently:", ship.shipName));
   console.TakeRestOfLine(kTextLimit);
   console.WriteLine(")");
   auto name = console.ReadTextLine(kTextLimit);
   if (!name) return false;
-  ReplaceShipString(ship, ship.shipName, std::move(*name));
+  ReplaceText(ship.head, ship.shipName, *name, context.store);
   return true;
 }
 
 }  // namespace
 
-bool tShip::Edit(Console& console) {
+std::span<uint8_t> EditableBlock(tShip& ship, TextStore& store) {
+  if (!store.Holds(ship.systemsBlock)) ship.systemsBlock = store.Keep(ship.systemsBlock);
+  // The store's bytes are the editor's own; the view only shows them.
+  auto* bytes = reinterpret_cast<uint8_t*>(const_cast<char*>(ship.systemsBlock.data()));
+  return {bytes, ship.systemsBlock.size()};
+}
+
+bool EditShip(tShip& ship, EditContext& context) {
+  Console& console = context.console;
+  ShipUnderEdit edit{ship, EditableBlock(ship, context.store)};
   bool changed = false;
   while (true) {
     ShowMenu(console);
@@ -156,37 +184,37 @@ bool tShip::Edit(Console& console) {
     switch (*command) {
       case 'R':
       case 'r':
-        Repair(*this);
+        Repair(edit);
         break;
       case 'S':
       case 's':
-        Supply(*this);
+        Supply(edit, context.facts);
         break;
       case 'P':
       case 'p':
-        answered = ChangeRace(*this, console);
+        answered = ChangeRace(ship, context);
         break;
       case 'F':
       case 'f':
-        answered = ChangeFighters(*this, console);
+        answered = ChangeFighters(ship, context);
         break;
       case 'B':
       case 'b':
-        answered = ChangeBpv(*this, console);
+        answered = ChangeBpv(ship, console);
         changed = changed || answered;
         break;
       case 'H':
       case 'h':
-        answered = ChangeHullClass(*this, console);
+        answered = ChangeHullClass(ship, console);
         changed = changed || answered;
         break;
       case 'T':
       case 't':
-        answered = ChangeType(*this, console, changed);
+        answered = ChangeType(edit, context, changed);
         break;
       case 'N':
       case 'n':
-        answered = ChangeName(*this, console);
+        answered = ChangeName(ship, context);
         changed = changed || answered;
         break;
       case 'E':
@@ -202,9 +230,10 @@ bool tShip::Edit(Console& console) {
     }
     // A command cut short by the end of the input changes nothing more.
     if (!answered) return changed;
-    // The named values are folded back into the systems block when the ship
-    // is written.
-    modified = true;
+    // After every command the block's second copy of the trans pair follows
+    // the first; a ship no command reached keeps its copy as read.
+    edit.Byte(block::kTransCopy) = ship.At(PairOffset(kTrans));
+    edit.Byte(block::kTransCopy + 1) = ship.At(PairOffset(kTrans) + 1);
   }
 }
 

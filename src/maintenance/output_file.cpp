@@ -82,8 +82,8 @@ FileIdentity IdentityFromStat(const struct stat& st) {
   return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
-bool IsInputDatabase(const struct stat& st) {
-  return Run().inputFile.has_value() && *Run().inputFile == IdentityFromStat(st);
+bool IsTheFile(const struct stat& st, const std::optional<FileIdentity>& file) {
+  return file.has_value() && *file == IdentityFromStat(st);
 }
 
 // The path a name finally refers to when it is a link to an existing file,
@@ -149,20 +149,20 @@ std::optional<FileIdentity> IdentityOf(const std::string& name) {
 
 OutputFile::~OutputFile() { Abandon(); }
 
-bool OutputFile::OpenReplacing(const std::string& name) {
+bool OutputFile::OpenReplacing(const std::string& name, const std::optional<FileIdentity>& input) {
   Abandon();
   name_ = name;
   failed_ = false;
   struct stat st {};
   const bool exists = ::stat(name.c_str(), &st) == 0;
-  if (exists && (S_ISDIR(st.st_mode) || IsInputDatabase(st))) return false;
+  if (exists && (S_ISDIR(st.st_mode) || IsTheFile(st, input))) return false;
 
   if (exists && !S_ISREG(st.st_mode)) {
     // A device or a pipe: there is nothing to replace, only to write to.
     fd_ = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0) return false;
     struct stat opened {};
-    if (::fstat(fd_, &opened) != 0 || S_ISDIR(opened.st_mode) || IsInputDatabase(opened)) {
+    if (::fstat(fd_, &opened) != 0 || S_ISDIR(opened.st_mode) || IsTheFile(opened, input)) {
       ::close(fd_);
       fd_ = -1;
       return false;
@@ -190,7 +190,7 @@ bool OutputFile::OpenReplacing(const std::string& name) {
   return true;
 }
 
-bool OutputFile::OpenInPlace(const std::string& name) {
+bool OutputFile::OpenInPlace(const std::string& name, const std::optional<FileIdentity>& input) {
   Abandon();
   name_ = name;
   target_ = name;
@@ -200,7 +200,7 @@ bool OutputFile::OpenInPlace(const std::string& name) {
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || IsInputDatabase(st) ||
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || IsTheFile(st, input) ||
       (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
     ::close(fd);
     return false;

@@ -22,9 +22,16 @@
 #include <string>
 
 #include "format/byte_stream.h"
-#include "format/run_settings.h"
 
 namespace campdb {
+
+// Where a file lives: its device and inode. Two names of one file (links,
+// "./x" and "x") have the same identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
 
 // Identity of the file a name refers to, links followed; empty when there is
 // no such file.
@@ -39,14 +46,14 @@ class OutputFile final : public ByteSink {
   ~OutputFile() override;
 
   // Prepares to replace `name` with a completely written new file. False
-  // when that cannot be done: `name` is a folder or the input database, or
-  // could not be opened for writing (an existing file that may not be
-  // written, an empty name, a name too long), or no new file can be made in
-  // its folder.
-  bool OpenReplacing(const std::string& name);
+  // when that cannot be done: `name` is a folder or the file `input` (the
+  // input database, which nothing may replace), or could not be opened for
+  // writing (an existing file that may not be written, an empty name, a
+  // name too long), or no new file can be made in its folder.
+  bool OpenReplacing(const std::string& name, const std::optional<FileIdentity>& input);
   // Opens `name` to be rewritten in place, creating it if need be. False
-  // when it is a folder or the input database, or cannot be opened.
-  bool OpenInPlace(const std::string& name);
+  // when it is a folder or the file `input`, or cannot be opened.
+  bool OpenInPlace(const std::string& name, const std::optional<FileIdentity>& input);
 
   // Appends bytes; false once any write has failed.
   bool Put(const char* data, size_t size) override;

@@ -10,27 +10,29 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "format/campaign.h"
+#include "format/fields.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 
 namespace campdb {
 
 namespace {
 
-std::string CampInfoBytes(const tCampaignObject& c) {
+std::string CampInfoBytes(const tCampaignObject& campaign, Layout layout) {
   ByteWriter out;
-  WriteInt32(out, static_cast<int32_t>(static_cast<uint32_t>(c.declaredSize) - 23u));
-  c.WriteFields(out);
+  FieldWriter writer(out, FieldWriter::Form::InfoFile);
+  WalkFields(campaign, writer, layout);
   return out.TakeBuffer();
 }
 
 // Writes one info file with its console lines. A file that cannot be opened
 // (a folder of that name, the input database itself) or whose writing fails
 // is reported by its failure line; the run goes on either way.
-void WriteInfoFile(const std::string& name, const std::string& bytes, Console& console) {
+void WriteInfoFile(const std::string& name, const std::string& bytes, const std::optional<FileIdentity>& input,
+                   Console& console) {
   const std::string failure = Cat("Unable to produce matching ", name, " file");
   OutputFile file;
-  if (!file.OpenInPlace(name)) {
+  if (!file.OpenInPlace(name, input)) {
     console.WriteLine(failure);
     return;
   }
@@ -41,9 +43,10 @@ void WriteInfoFile(const std::string& name, const std::string& bytes, Console& c
 
 }  // namespace
 
-void tCampaignObject::WriteInfoFiles(Console& console) const {
-  WriteInfoFile("camp.info", CampInfoBytes(*this), console);
-  WriteInfoFile("version.info", version.bytes + '\n', console);
+void WriteInfoFiles(const tCampaignObject& campaign, Layout layout, const std::optional<FileIdentity>& input,
+                    Console& console) {
+  WriteInfoFile("camp.info", CampInfoBytes(campaign, layout), input, console);
+  WriteInfoFile("version.info", std::string(campaign.version) + '\n', input, console);
 }
 
 }  // namespace campdb

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "format/layout.h"
+
 namespace campdb {
 
-// Depends on the layout variant of the run: the Ostrel table has 24 codes.
-std::string_view RaceName(int32_t code);
+// The Ostrel layout's table has 24 codes, the base layout's 16.
+std::string_view RaceName(int32_t code, Layout layout);
 std::string_view PlanetName(int32_t code);
 std::string_view TerrainName(int32_t code);
 std::string_view BaseName(int32_t code);

@@ -1,8 +1,7 @@
-#include "report/name_tables.h"
+#include "format/name_tables.h"
 
 #include <array>
 
-#include "format/run_settings.h"
 
 namespace campdb {
 
@@ -36,8 +35,8 @@ std::string_view Lookup(const std::array<std::string_view, N>& table, int32_t co
 
 }  // namespace
 
-std::string_view RaceName(int32_t code) {
-  if (Run().Ostrel()) return Lookup(kOstrelRaces, code, "Unknown");
+std::string_view RaceName(int32_t code, Layout layout) {
+  if (IsOstrel(layout)) return Lookup(kOstrelRaces, code, "Unknown");
   return Lookup(kBaseRaces, code, "Unknown");
 }
 
