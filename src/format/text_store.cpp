@@ -1,5 +1,6 @@
 #include "format/text_store.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace campdb {
@@ -11,8 +12,12 @@ std::span<uint8_t> TextStore::Take(size_t size) {
     largeSizes_.push_back(size);
     return {large_.back().get(), size};
   }
-  if (kBlockSize - blockUsed_ < size) {
-    blocks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize));
+  if (blockSize_ - blockUsed_ < size) {
+    // Blocks start small and grow, so that a store that keeps a few texts
+    // holds little memory.
+    blockSize_ = blocks_.empty() ? kFirstBlockSize : std::min(kBlockSize, blockSize_ * 2);
+    blocks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(blockSize_));
+    blockSizes_.push_back(blockSize_);
     blockUsed_ = 0;
   }
   uint8_t* piece = blocks_.back().get() + blockUsed_;
@@ -38,8 +43,8 @@ bool TextStore::Holds(std::string_view bytes) const {
     const auto begin = reinterpret_cast<uintptr_t>(piece.get());
     return at >= begin && at + bytes.size() <= begin + size;
   };
-  for (const auto& block : blocks_) {
-    if (within(block, kBlockSize)) return true;
+  for (size_t i = 0; i < blocks_.size(); ++i) {
+    if (within(blocks_[i], blockSizes_[i])) return true;
   }
   for (size_t i = 0; i < large_.size(); ++i) {
     if (within(large_[i], largeSizes_[i])) return true;

@@ -32,13 +32,17 @@ class TextStore {
   bool Holds(std::string_view bytes) const;
 
  private:
-  // Small pieces are cut from blocks of this size; larger ones get their own.
+  // Small pieces are cut from blocks of up to this size; larger ones get
+  // their own.
+  static constexpr size_t kFirstBlockSize = 1024;
   static constexpr size_t kBlockSize = size_t{64} << 10;
 
   std::span<uint8_t> Take(size_t size);
 
   std::vector<std::unique_ptr<uint8_t[]>> blocks_;  // the last one is being filled
-  size_t blockUsed_ = kBlockSize;
+  std::vector<size_t> blockSizes_;
+  size_t blockSize_ = 0;
+  size_t blockUsed_ = 0;
   std::vector<std::unique_ptr<uint8_t[]>> large_;
   std::vector<size_t> largeSizes_;
 };
