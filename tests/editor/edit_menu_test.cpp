@@ -144,6 +144,21 @@ TEST_F(EditMenuTest, ChangedShipIsCopiedIntoTheCharactersEntry) {
   EXPECT_EQ(vanessa.declaredSize, vanessa.ContentSize());
 }
 
+// Ships are found by id in a list out of order too: a shipyard vessel, and
+// the ships a character's entries name.
+TEST_F(EditMenuTest, ShipsAreFoundInAListOutOfOrder) {
+  Database db = MakeDatabase();
+  std::reverse(db.slots.begin(), db.slots.end());  // ships 104..100, then Bob, Van, Vanessa
+  Script s("S 104\nB 77\nQ\nP\nVanessa\nR 4 1 1\nS\nN\nq\n");
+  EditMenu(db, s.console);
+  EXPECT_FALSE(s.Shows("ERROR: unable to find shipyard vessel"));
+  EXPECT_EQ(db.slots[0].ship->objectId, 104);
+  EXPECT_EQ(db.slots[0].ship->bpv, 77);
+  EXPECT_EQ(db.slots[4].ship->race, 4);  // ship 100
+  EXPECT_EQ(db.slots[3].ship->race, 4);  // ship 101
+  EXPECT_EQ(db.slots[2].ship->race, 1);  // ship 102 is not Vanessa's
+}
+
 // Every text answer is cut at its limit and the rest of its line dropped,
 // with one note; none of it is taken for the answers or commands after it.
 // The first of the character and ship editors' two reads passes over the
