@@ -170,7 +170,7 @@ void ObjectIdIndex::Judge(const std::vector<sMiscObject>& slots, int64_t count) 
   }
   if (order_ == Order::Ascending) return;
   byId_.reserve(static_cast<size_t>(count));
-  for (int64_t i = 0; i < count; ++i) byId_.emplace_back(ObjectIdOf(slots[static_cast<size_t>(i)]), i);
+  for (size_t i = 0; i < static_cast<size_t>(count); ++i) byId_.emplace_back(ObjectIdOf(slots[i]), i);
   std::sort(byId_.begin(), byId_.end());
 }
 
