@@ -1,6 +1,7 @@
 #include "driver/driver.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -173,14 +174,24 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   }
 
   Database db;
+  LoadOutcome outcome;
   {
     ByteReader reader(input->Bytes());
     // What has been read is given back as the load goes, so that the whole
     // input and all the loaded records are never held at the same time.
-    LoadDatabase(reader, db, console, [&](size_t bytesRead) { input->Discard(bytesRead); });
+    outcome = LoadDatabase(reader, db, console, [&](size_t bytesRead) { input->Discard(bytesRead); });
   }
   console.WriteLine("finished with input file");
-  input.reset();
+  // Edit writes back, after the objects, the input bytes the load did not
+  // take, straight from the input; only those are kept. No other job needs
+  // the input any more.
+  std::span<const uint8_t> unloaded;
+  if (Run().mode == RunMode::Edit && outputDatabase.IsOpen()) {
+    input->Discard(outcome.unloadedFrom);
+    unloaded = input->Bytes().subspan(outcome.unloadedFrom);
+  } else {
+    input.reset();
+  }
 
   int status = kExitOk;
   if (Run().mode == RunMode::Clean && outputDatabase.IsOpen()) {
@@ -197,7 +208,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     }
   } else if (Run().mode == RunMode::Edit && outputDatabase.IsOpen()) {
     EditMenu(db, console);
-    if (!WriteDatabase(db, outputDatabase, console)) status = kExitFailed;
+    if (!WriteDatabase(db, outputDatabase, console, unloaded)) status = kExitFailed;
   } else if (Run().mode == RunMode::Report && reportFile.IsOpen()) {
     console.WriteLine("now generating report");
     if (!GenerateReport(db, reportFile, console)) {

@@ -24,7 +24,7 @@ constexpr size_t kTextLimit = 254;
 // with the line that follows the command's line. False when the input ended.
 bool ReplaceText(tServCharacter& character, Console& console, std::string_view prompt, CountedString& field) {
   console.WriteLine(Cat(prompt, field, ")"));
-  console.TakeRestOfLine(kTextLimit);
+  console.DiscardRestOfLine();
   auto text = console.ReadTextLine(kTextLimit);
   if (!text) return false;
   const int64_t oldLength = field.Length();

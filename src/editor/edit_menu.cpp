@@ -22,13 +22,8 @@ namespace {
 
 constexpr size_t kNameLimit = 254;
 
-// Slots that were really loaded.
-int64_t LoadedSlots(const Database& db) {
-  return std::min<int64_t>(db.loadedCount, static_cast<int64_t>(db.slots.size()));
-}
-
 tShip* FindShip(Database& db, int32_t id) {
-  sMiscObject* slot = FindObjectById(db.slots, 0, LoadedSlots(db) - 1, id);
+  sMiscObject* slot = FindObjectById(db, id);
   if (slot == nullptr || slot->kind != ObjectKind::Ship) return nullptr;
   return slot->ship.get();
 }

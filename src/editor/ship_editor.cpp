@@ -15,6 +15,8 @@ namespace campdb {
 
 namespace {
 
+// A text answer is the line after the one that held the command (or the
+// number): the rest of that line is passed over whole first.
 constexpr size_t kTextLimit = 254;
 
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
@@ -93,7 +95,7 @@ bool ChangeFighters(tShip& ship, Console& console) {
     bay.maximum = LowByte(*count);
     bay.current = bay.maximum;
     console.Write("Enter the type of fighters for the bay (e.g. Hornet.I):");
-    console.TakeRestOfLine(kTextLimit);
+    console.DiscardRestOfLine();
     const auto type = console.ReadTextLine(kTextLimit);
     if (!type) return false;
     SetBayFighterType(ship, bay, *type);
@@ -124,7 +126,7 @@ bool ChangeHullClass(tShip& ship, Console& console) {
 // counts as changed even when the shiplist cannot be used.
 bool ChangeType(tShip& ship, Console& console, bool& changed) {
   console.WriteLine(Cat("Enter the new ship type (currently:", ship.shipType, ")"));
-  console.TakeRestOfLine(kTextLimit);
+  console.DiscardRestOfLine();
   auto type = console.ReadTextLine(kTextLimit);
   if (!type) return false;
   ReplaceShipString(ship, ship.shipType, std::move(*type));
@@ -135,7 +137,7 @@ bool ChangeType(tShip& ship, Console& console, bool& changed) {
 
 bool ChangeName(tShip& ship, Console& console) {
   console.Write(Cat("Enter the new ship name (currently:", ship.shipName));
-  console.TakeRestOfLine(kTextLimit);
+  console.DiscardRestOfLine();
   console.WriteLine(")");
   auto name = console.ReadTextLine(kTextLimit);
   if (!name) return false;

@@ -29,8 +29,16 @@ struct Database {
   int64_t loadedCount = 0;
   // One byte per slot; 1 means the object is not written to the output.
   std::vector<uint8_t> deleteFlags;
+  // Lookups by id among the loaded objects.
+  ObjectIdIndex idIndex;
 
   int64_t hexCount() const { return static_cast<int64_t>(MapHexPtr.size()); }
 };
+
+// The loaded object with the id, or nullptr. In a list out of id order it is
+// the first such object in list order.
+inline sMiscObject* FindObjectById(Database& db, int32_t wanted) {
+  return db.idIndex.Find(db.slots, db.loadedCount, wanted);
+}
 
 }  // namespace campdb

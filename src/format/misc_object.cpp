@@ -157,4 +157,30 @@ sMiscObject* FindObjectById(std::vector<sMiscObject>& slots, int64_t low, int64_
   return nullptr;
 }
 
+void ObjectIdIndex::Judge(const std::vector<sMiscObject>& slots, int64_t count) {
+  judgedSlots_ = slots.data();
+  judgedCount_ = count;
+  byId_.clear();
+  order_ = Order::Ascending;
+  for (int64_t i = 1; i < count; ++i) {
+    if (ObjectIdOf(slots[static_cast<size_t>(i)]) < ObjectIdOf(slots[static_cast<size_t>(i - 1)])) {
+      order_ = Order::Unordered;
+      break;
+    }
+  }
+  if (order_ == Order::Ascending) return;
+  byId_.reserve(static_cast<size_t>(count));
+  for (size_t i = 0; i < static_cast<size_t>(count); ++i) byId_.emplace_back(ObjectIdOf(slots[i]), i);
+  std::sort(byId_.begin(), byId_.end());
+}
+
+sMiscObject* ObjectIdIndex::Find(std::vector<sMiscObject>& slots, int64_t count, int32_t wanted) {
+  count = std::clamp<int64_t>(count, 0, static_cast<int64_t>(slots.size()));
+  if (order_ == Order::Unjudged || judgedSlots_ != slots.data() || judgedCount_ != count) Judge(slots, count);
+  if (order_ == Order::Ascending) return FindObjectById(slots, 0, count - 1, wanted);
+  const auto first = std::lower_bound(byId_.begin(), byId_.end(), std::pair<int32_t, size_t>(wanted, 0));
+  if (first == byId_.end() || first->first != wanted) return nullptr;
+  return &slots[first->second];
+}
+
 }  // namespace campdb

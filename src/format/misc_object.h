@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "format/bid_news.h"
@@ -64,8 +65,33 @@ void ReportMiscObject(ReportStream& out, const sMiscObject& slot);
 // The slot's objectId; -1 when it holds no record.
 int32_t ObjectIdOf(const sMiscObject& slot);
 
-// Binary search among slots low..high (inclusive), which the server keeps in
+// Binary search among slots low..high (inclusive), which must be in
 // ascending objectId order. Returns nullptr when the id is not found.
 sMiscObject* FindObjectById(std::vector<sMiscObject>& slots, int64_t low, int64_t high, int32_t wanted);
+
+// Finds objects of a loaded list by id, whatever the list's order. The
+// server stores the list in ascending objectId order (each id, unrecognised
+// objects included, not below the one before it), and such a list is
+// searched with the binary search above. A list out of that order is
+// searched through an index of its ids, made once, which gives the first
+// object in list order that has the id. The order is judged at the first
+// lookup and kept: the list and its ids must not change after it.
+class ObjectIdIndex {
+ public:
+  // Among the first `count` slots: the slot with the id, or nullptr.
+  sMiscObject* Find(std::vector<sMiscObject>& slots, int64_t count, int32_t wanted);
+
+ private:
+  enum class Order { Unjudged, Ascending, Unordered };
+  void Judge(const std::vector<sMiscObject>& slots, int64_t count);
+
+  Order order_ = Order::Unjudged;
+  // The list the order was judged for.
+  const sMiscObject* judgedSlots_ = nullptr;
+  int64_t judgedCount_ = 0;
+  // A list out of order: every object's id with its position, sorted, so
+  // that the first entry of an id names its first position.
+  std::vector<std::pair<int32_t, size_t>> byId_;
+};
 
 }  // namespace campdb

@@ -12,7 +12,7 @@ namespace {
 // kept for its captain's sake when that captain is an AI player, even one
 // kept for holding a base: its warships go.
 bool CaptainIsHumanPlayer(Database& db, int32_t captainId) {
-  sMiscObject* captain = FindObjectById(db.slots, 0, db.loadedCount - 1, captainId);
+  sMiscObject* captain = FindObjectById(db, captainId);
   return captain != nullptr && captain->kind == ObjectKind::Character && captain->character != nullptr &&
          !captain->character->isAI;
 }

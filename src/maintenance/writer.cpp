@@ -7,7 +7,15 @@
 
 namespace campdb {
 
-int64_t WriteRecords(Database& db, ByteWriter& out, Console& console) {
+namespace {
+
+// The unloaded bytes go out a piece at a time, so that a large rest of the
+// input passes through the writer in bounded blocks.
+constexpr size_t kUnloadedPiece = size_t{1} << 20;
+
+}  // namespace
+
+int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, std::span<const uint8_t> unloaded) {
   db.header.Write(out);
   db.campaign.Write(out);
   // The info files describe the campaign as it is being written.
@@ -26,12 +34,17 @@ int64_t WriteRecords(Database& db, ByteWriter& out, Console& console) {
     WriteMiscObject(out, db.slots[static_cast<size_t>(i)]);
     ++written;
   }
+  while (!unloaded.empty()) {
+    const size_t piece = std::min(unloaded.size(), kUnloadedPiece);
+    out.WriteBytes(unloaded.data(), piece);
+    unloaded = unloaded.subspan(piece);
+  }
   return written + db.hexCount() + 3;
 }
 
-bool WriteDatabase(Database& db, OutputFile& file, Console& console) {
+bool WriteDatabase(Database& db, OutputFile& file, Console& console, std::span<const uint8_t> unloaded) {
   ByteWriter out(&file);
-  const int64_t written = WriteRecords(db, out, console);
+  const int64_t written = WriteRecords(db, out, console, unloaded);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();
   if (!flushed || !file.Finish()) {

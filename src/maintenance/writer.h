@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "format/byte_stream.h"
 #include "format/database.h"
@@ -15,13 +16,16 @@ class OutputFile;
 // Writes the records: header, campaign (then the campaign info files), map,
 // hexes, political record, then the misc objects whose flag is 0, walking
 // the slots from the first until the loaded count of them has been written
-// or the slots run out. Returns the number of objects written, header not
-// counted.
-int64_t WriteRecords(Database& db, ByteWriter& out, Console& console);
+// or the slots run out. Then come the `unloaded` bytes, verbatim: the part
+// of the input the load did not take, from the object where it stopped (or
+// from the byte after the last object read) to the end. Returns the number
+// of objects written, header not counted; the unloaded bytes count for
+// nothing.
+int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, std::span<const uint8_t> unloaded = {});
 
 // Writes the whole output database into `file` and completes it. Only once
 // the file is safely in place does it print "Wrote N objects"; on any failure
 // it prints the error line instead and returns false.
-bool WriteDatabase(Database& db, OutputFile& file, Console& console);
+bool WriteDatabase(Database& db, OutputFile& file, Console& console, std::span<const uint8_t> unloaded = {});
 
 }  // namespace campdb

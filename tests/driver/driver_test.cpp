@@ -88,6 +88,79 @@ TEST(ToolRun, EditWithoutChangesWritesTheSameBytesInBothLayouts) {
   EXPECT_EQ(ReadFile("s"), ostrel);
 }
 
+// Where the load stops short of the input's end, an unchanged Edit still
+// gives the input back byte for byte: the bytes it did not load follow the
+// objects verbatim. "Wrote" counts only the objects. Clean drops those bytes:
+// it writes what it writes from the input without them.
+TEST(ToolRun, EditGivesBackTheBytesTheLoadDidNotTake) {
+  ScratchFolder folder;
+  const MixedDatabase mixed = MakeMixedDatabase();
+  const std::vector<testdb::Bytes>& objects = mixed.db.objects;  // 14, on 4 hexes
+  const auto sizeOf = [&](size_t from, size_t to) {
+    size_t size = 0;
+    for (size_t i = from; i < to; ++i) size += objects[i].size();
+    return size;
+  };
+  testdb::News mismatched;
+  mismatched.frame.size = 100;
+  mismatched.frame.size2 = 101;
+  const testdb::Bytes bad = testdb::ToBytes(mismatched);
+
+  struct Case {
+    const char* what;
+    testdb::Database db;
+    testdb::Bytes after;  // bytes after the objects
+    size_t unloaded;      // bytes at the end the load does not take
+    int written;
+  };
+  std::vector<Case> cases;
+  {
+    Case c{"size mismatch at object 5", mixed.db, "", bad.size() + sizeOf(5, 14), 5 + 4 + 3};
+    c.db.objects.insert(c.db.objects.begin() + 5, bad);
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"the file ends inside a size word", mixed.db, objects[0].substr(0, 5), 5, 14 + 4 + 3};
+    c.db.header.objectCount = 3 + 4 + 16;
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"more objects announced than held", mixed.db, "", 0, 14 + 4 + 3};
+    c.db.header.objectCount = 3 + 4 + 20;
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"bytes after the last announced object", mixed.db, std::string("junk\0\xFF", 6), sizeOf(10, 14) + 6,
+           10 + 4 + 3};
+    c.db.header.objectCount = 3 + 4 + 10;
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"no object announced", mixed.db, "", sizeOf(0, 14), 4 + 3};
+    c.db.header.objectCount = 0;
+    cases.push_back(std::move(c));
+  }
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string input = ToBytes(c.db, Layout::Base) + c.after;
+    WriteFile("in.db", input);
+    // "k" answers the wait after a size mismatch, if there is one.
+    const ToolRun edit = RunTool({"in.db", "-", "out.db"}, "n\nE\nk\nQ\n");
+    EXPECT_NE(edit.transcript.find(kInfoFiles + "Wrote " + std::to_string(c.written) + " objects\n" + kTearDown),
+              std::string::npos)
+        << edit.transcript;
+    EXPECT_TRUE(ReadFile("out.db") == input);
+
+    RunTool({"in.db", "-", "out.db"}, "n\nC\nk\n");
+    const auto cleaned = ReadFile("out.db");
+    EXPECT_TRUE(cleaned.has_value());
+    WriteFile("in.db", input.substr(0, input.size() - c.unloaded));
+    RunTool({"in.db", "-", "out.db"}, "n\nC\n");
+    EXPECT_TRUE(cleaned == ReadFile("out.db"));
+  }
+}
+
 TEST(ToolStart, MissingInputOrEndOfInputWritesNothing) {
   ScratchFolder folder;
   WriteFile("in.db", ToBytes(testdb::Database{}, Layout::Base));

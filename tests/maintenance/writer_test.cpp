@@ -63,6 +63,12 @@ TEST(Writer, WritesUnflaggedObjectsUntilTheLoadedCountIsReached) {
   EXPECT_EQ(WriteRecords(loaded.db, out, loaded.console), 2 + 2 + 3);
   EXPECT_EQ(out.Buffer(), testdb::ToBytes(expected, Layout::Base));
 
+  // Bytes the load did not take follow the objects verbatim and count as
+  // no object.
+  const std::string unloaded("\x05\0\0\0 rest of the input", 22);
+  ByteWriter withRest;
+  EXPECT_EQ(WriteRecords(loaded.db, withRest, loaded.console, testdb::Span(unloaded)), 2 + 2 + 3);
+  EXPECT_EQ(withRest.Buffer(), testdb::ToBytes(expected, Layout::Base) + unloaded);
 }
 
 TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {

@@ -10,6 +10,7 @@
 // run; callers run these in a scratch folder.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -118,10 +119,11 @@ inline Outcome Edit(Variant variant, std::span<const uint8_t> database, std::str
   Console console(in, out);
   Database db;
   ByteReader reader(database);
-  LoadDatabase(reader, db, console);
+  const LoadOutcome loaded = LoadDatabase(reader, db, console);
   EditMenu(db, console);
+  // The input the load did not take follows the objects, as in an Edit run.
   ByteWriter written;
-  WriteRecords(db, written, console);
+  WriteRecords(db, written, console, database.subspan(std::min(loaded.unloadedFrom, database.size())));
   return Outcome{out.str(), {}, written.TakeBuffer(), ObjectSizesConsistent(db)};
 }
 
