@@ -4,14 +4,15 @@
 
 #include "console/console.h"
 #include "maintenance/output_file.h"
+#include "report/info_files.h"
 
 namespace campdb {
 
-int64_t WriteRecords(Database& db, ByteWriter& out, Console& console) {
+int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, InfoFiles& infoFiles) {
   db.header.Write(out);
   db.campaign.Write(out);
   // The info files describe the campaign as it is being written.
-  db.campaign.WriteInfoFiles(console);
+  db.campaign.WriteInfoFiles(console, infoFiles);
   db.map.Write(out);
   for (auto& hex : db.MapHexPtr) hex->Write(out);
   db.political.Write(out);
@@ -31,13 +32,16 @@ int64_t WriteRecords(Database& db, ByteWriter& out, Console& console) {
 
 bool WriteDatabase(Database& db, OutputFile& file, Console& console) {
   ByteWriter out(&file);
-  const int64_t written = WriteRecords(db, out, console);
+  InfoFiles infoFiles;
+  const int64_t written = WriteRecords(db, out, console, infoFiles);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();
   if (!flushed || !file.Finish()) {
     console.WriteLine(Cat("ERROR: unable to write output database ", file.Name()));
+    console.Diagnostic(file.Reason());
     return false;
   }
+  infoFiles.Commit(file.Written(), console);
   console.WriteLine(Cat("Wrote ", written, " objects"));
   return true;
 }

@@ -8,6 +8,7 @@
 #include "driver/loader.h"
 #include "driver/scratch.h"
 #include "format/run_settings.h"
+#include "report/info_files.h"
 #include "support/db_builder.h"
 
 namespace campdb {
@@ -60,7 +61,8 @@ TEST(Writer, WritesUnflaggedObjectsUntilTheLoadedCountIsReached) {
   expected.header.objectCount = 3 + 2 + 4;  // as read: the writer does not recount
   expected.objects = {source.objects[0], source.objects[2]};
   ByteWriter out;
-  EXPECT_EQ(WriteRecords(loaded.db, out, loaded.console), 2 + 2 + 3);
+  InfoFiles infoFiles;
+  EXPECT_EQ(WriteRecords(loaded.db, out, loaded.console, infoFiles), 2 + 2 + 3);
   EXPECT_EQ(out.Buffer(), testdb::ToBytes(expected, Layout::Base));
 
 }
@@ -73,8 +75,10 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
   for (Layout layout : {Layout::Base, Layout::Ostrel}) {
     Loaded loaded;
     Load(loaded, source, layout);
-    loaded.db.campaign.WriteInfoFiles(loaded.console);
+    InfoFiles infoFiles;
+    loaded.db.campaign.WriteInfoFiles(loaded.console, infoFiles);
     EXPECT_EQ(loaded.out.str(), "Producing an updated camp.info file\nProducing an updated version.info file\n");
+    infoFiles.Commit(std::nullopt, loaded.console);
 
     // The record as stored, less its second size word, its class tag and
     // its tail, and with the declared size less 23 in front.
@@ -93,7 +97,9 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
   source.campaign.frame.size = 500;
   Loaded loaded;
   Load(loaded, source, Layout::Base);
-  loaded.db.campaign.WriteInfoFiles(loaded.console);
+  InfoFiles infoFiles;
+  loaded.db.campaign.WriteInfoFiles(loaded.console, infoFiles);
+  infoFiles.Commit(std::nullopt, loaded.console);
   EXPECT_EQ(ReadFile("version.info"), "\n");
   EXPECT_EQ(ReadFile("camp.info")->substr(0, 4), std::string("\xDD\x01\0\0", 4));  // 477
 }

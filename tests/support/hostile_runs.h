@@ -6,8 +6,9 @@
 // Header-only on purpose: the fuzz targets must not link the support
 // library, whose allocation probe replaces operator new.
 //
-// The campaign info files are written to the working folder, as in a real
-// run; callers run these in a scratch folder.
+// The output database stays in memory, so the campaign info files that
+// would follow it are never written (only one that is a device would be);
+// callers still run these in a scratch folder, where the shiplist goes.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,7 @@
 #include "format/run_settings.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/writer.h"
+#include "report/info_files.h"
 #include "report/report_driver.h"
 #include "report/report_stream.h"
 
@@ -84,7 +86,8 @@ inline Outcome Clean(Variant variant, std::span<const uint8_t> database) {
   for (auto& flag : db.deleteFlags) flag = 1;
   CleanDatabase(db, console);
   ByteWriter written;
-  WriteRecords(db, written, console);
+  InfoFiles infoFiles;
+  WriteRecords(db, written, console, infoFiles);
   return Outcome{out.str(), {}, written.TakeBuffer(), true};
 }
 
@@ -121,7 +124,8 @@ inline Outcome Edit(Variant variant, std::span<const uint8_t> database, std::str
   LoadDatabase(reader, db, console);
   EditMenu(db, console);
   ByteWriter written;
-  WriteRecords(db, written, console);
+  InfoFiles infoFiles;
+  WriteRecords(db, written, console, infoFiles);
   return Outcome{out.str(), {}, written.TakeBuffer(), ObjectSizesConsistent(db)};
 }
 
