@@ -1,9 +1,11 @@
 // The built tool against what an operator may really give it: damaged files,
 // files of the other layout and files that are no database at all, run in
-// every mode under a tight address-space limit; and edit sessions cut off at
-// every byte or full of garbage. Every run must end the process normally.
+// every mode under a tight address-space limit; edit sessions cut off at
+// every byte or full of garbage; and runs interrupted by a signal. Every run
+// must end the process normally.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <functional>
 #include <random>
@@ -12,6 +14,7 @@
 
 #include "driver/scratch.h"
 #include "support/db_builder.h"
+#include "support/large_database.h"
 
 namespace campdb::testing {
 namespace {
@@ -285,6 +288,114 @@ TEST(HostileSessions, GarbageAtEveryQuestionEnds) {
     EXPECT_TRUE(run.transcript.ends_with(kTearDownEnd));
     ExpectEditorLeftAtTheEnd(run);
   }
+}
+
+// --- interrupted runs ----------------------------------------------------------
+
+// The temporary files the tool makes beside its outputs, with their sizes.
+std::vector<std::pair<std::string, uintmax_t>> TemporaryFiles() {
+  std::vector<std::pair<std::string, uintmax_t>> found;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(".", error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(".campdb-")) continue;
+    const uintmax_t size = fs::file_size(entry.path(), error);
+    found.emplace_back(name, error ? 0 : size);
+  }
+  return found;
+}
+
+// The files a run may touch, as they were before it.
+void WriteEarlierOutputs() {
+  for (const char* name : {"out.db", "camp.info", "version.info"}) WriteFile(name, std::string("earlier ") + name);
+}
+
+void ExpectEarlierOutputsKept(const std::vector<std::string>& names, const ScratchFolder& folder) {
+  EXPECT_EQ(folder.Names(), names);
+  for (const char* name : {"out.db", "camp.info", "version.info"}) {
+    EXPECT_EQ(ReadFile(name), std::string("earlier ") + name);
+  }
+}
+
+// A run waiting at the edit menu has made its temporary output file; a
+// signal then removes it and ends the run with 128 + the signal.
+TEST(InterruptedRuns, ASignalAtTheEditMenuRemovesTheTemporaryFile) {
+  ScratchFolder folder;
+  WriteFile("in.db", SourceFile("examples/sample-base.db"));
+  WriteEarlierOutputs();
+  const std::vector<std::string> names = folder.Names();
+
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
+    ToolLimits limits;
+    limits.watchdogSeconds = kWatchdogSeconds;
+    const StartedTool tool = StartTool({"in.db", "-", "out.db"}, input[0], limits);
+    ASSERT_EQ(::write(input[1], "n\nE\n", 4), 4);
+    ToolRun run;
+    while (run.transcript.find("choice>") == std::string::npos && ReadSome(tool.out, run.transcript, 1000)) {
+    }
+    EXPECT_EQ(TemporaryFiles().size(), 1u);
+    ::kill(tool.pid, signal);
+    run = FinishTool(tool, run);
+    ::close(input[1]);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.status, 128 + signal);
+    ExpectEarlierOutputsKept(names, folder);
+  }
+}
+
+// A signal that lands while a large database is being written: the run is
+// stopped as soon as its temporary file has begun to grow and, once it is
+// seen to be part-written, signalled and let go.
+TEST(InterruptedRuns, ASignalDuringTheWriteRemovesTheTemporaryFile) {
+  ScratchFolder folder;
+  testdb::LargeDatabaseOptions options;
+  options.objects = 40000;
+  const std::string database = testdb::LargeDatabaseBytes(options);
+  WriteFile("in.db", database);
+  WriteEarlierOutputs();
+  const std::vector<std::string> names = folder.Names();
+
+  bool caughtMidWrite = false;
+  for (int attempt = 0; attempt < 5 && !caughtMidWrite; ++attempt) {
+    // An Edit that changes nothing writes the input back whole.
+    int answers[2];
+    ASSERT_EQ(::pipe(answers), 0);
+    ASSERT_EQ(::write(answers[1], "n\nE\nQ\n", 6), 6);
+    ::close(answers[1]);
+    ToolLimits limits;
+    limits.watchdogSeconds = kWatchdogSeconds;
+    const StartedTool tool = StartTool({"in.db", "-", "out.db"}, answers[0], limits);
+    ToolRun run;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWatchdogSeconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      ReadSome(tool.out, run.transcript, 0);
+      const auto temporaries = TemporaryFiles();
+      if (!temporaries.empty() && temporaries[0].second > 0) {
+        ::kill(tool.pid, SIGSTOP);
+        break;
+      }
+      if (run.transcript.find("Wrote") != std::string::npos) break;
+      ::usleep(200);
+    }
+    // Stopped: is the file there and only part-written?
+    const auto temporaries = TemporaryFiles();
+    caughtMidWrite = temporaries.size() == 1 && temporaries[0].second < database.size() &&
+                     ReadFile("out.db") == "earlier out.db";
+    ::kill(tool.pid, SIGINT);
+    ::kill(tool.pid, SIGCONT);
+    run = FinishTool(tool, run);
+    if (!caughtMidWrite) {
+      WriteEarlierOutputs();
+      continue;
+    }
+    EXPECT_EQ(run.status, 128 + SIGINT);
+    EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
+    ExpectEarlierOutputsKept(names, folder);
+  }
+  EXPECT_TRUE(caughtMidWrite) << "no attempt stopped the run while it was writing";
 }
 
 }  // namespace
