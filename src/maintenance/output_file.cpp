@@ -211,6 +211,8 @@ bool CouldOpenForWriting(const std::string& name, bool exists) {
   }
   struct stat entry {};
   if (::lstat(name.c_str(), &entry) == 0) return true;  // a link to nothing yet
+  // The probe is never left behind by an interrupt.
+  InterruptsHeld held;
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   ::close(fd);

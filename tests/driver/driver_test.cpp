@@ -257,6 +257,9 @@ TEST(ToolRun, ExitStatusesAndWhatStandardErrorSays) {
        "campdb: no-such-dir/out.db: No such file or directory\n"},
       {{"good.db", "folder"}, "n R\n", 1, "campdb: folder: Is a directory\n"},
       {{"good.db", "-", "/dev/full"}, "n C\n", 1, "campdb: /dev/full: No space left on device\n"},
+      // The shiplist the ship editor cannot open is told, and the run goes on.
+      {{"good.db", "-", "out.db"}, "n E\nS 24\nT\nNew type\nno-such.txt\nQ\nQ\n", 0,
+       "campdb: no-such.txt: No such file or directory\n"},
       {{"missing.db"}, "", 2, "campdb: missing.db: No such file or directory\n"},
       {{"folder"}, "", 2, "campdb: folder: Is a directory\n"},
       {{"cut.db", "-", "out.db"}, "n C\n", 3,
