@@ -5,7 +5,6 @@
 // must end the process normally.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <climits>
 #include <functional>
 #include <random>
@@ -292,108 +291,83 @@ TEST(HostileSessions, GarbageAtEveryQuestionEnds) {
 
 // --- interrupted runs ----------------------------------------------------------
 
-// The temporary files the tool makes beside its outputs, with their sizes.
-std::vector<std::pair<std::string, uintmax_t>> TemporaryFiles() {
-  std::vector<std::pair<std::string, uintmax_t>> found;
+// The sizes of the temporary files the tool has made beside its output.
+std::vector<uintmax_t> TemporaryFileSizes() {
+  std::vector<uintmax_t> sizes;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(".", error)) {
-    const std::string name = entry.path().filename().string();
-    if (!name.starts_with(".campdb-")) continue;
-    const uintmax_t size = fs::file_size(entry.path(), error);
-    found.emplace_back(name, error ? 0 : size);
+    if (entry.path().filename().string().starts_with(".campdb-")) sizes.push_back(entry.file_size(error));
   }
-  return found;
+  return sizes;
 }
 
-// The files a run may touch, as they were before it.
-void WriteEarlierOutputs() {
-  for (const char* name : {"out.db", "camp.info", "version.info"}) WriteFile(name, std::string("earlier ") + name);
+// Starts an Edit of in.db into out.db, its answers coming through a pipe
+// that stays open (its writing end is returned), over earlier outputs.
+StartedTool StartEdit(const std::string& answers, int& answersEnd) {
+  for (const char* name : {"out.db", "camp.info", "version.info"}) WriteFile(name, "earlier");
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0 || ::write(pipeFds[1], answers.data(), answers.size()) < 0) std::abort();
+  answersEnd = pipeFds[1];
+  ToolLimits limits;
+  limits.watchdogSeconds = kWatchdogSeconds;
+  return StartTool({"in.db", "-", "out.db"}, pipeFds[0], limits);
 }
 
-void ExpectEarlierOutputsKept(const std::vector<std::string>& names, const ScratchFolder& folder) {
-  EXPECT_EQ(folder.Names(), names);
-  for (const char* name : {"out.db", "camp.info", "version.info"}) {
-    EXPECT_EQ(ReadFile(name), std::string("earlier ") + name);
-  }
+// A signalled run ends with 128 + the signal, leaving no temporary file and
+// every earlier file as it was.
+void ExpectInterrupted(const StartedTool& tool, int signal, ToolRun run, int answersEnd) {
+  ::kill(tool.pid, signal);
+  ::kill(tool.pid, SIGCONT);
+  run = FinishTool(tool, run);
+  ::close(answersEnd);
+  EXPECT_EQ(run.status, 128 + signal);
+  EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
+  EXPECT_EQ(TemporaryFileSizes().size(), 0u);
+  for (const char* name : {"out.db", "camp.info", "version.info"}) EXPECT_EQ(ReadFile(name), "earlier") << name;
 }
 
-// A run waiting at the edit menu has made its temporary output file; a
-// signal then removes it and ends the run with 128 + the signal.
+// A run waiting at the edit menu has made its temporary output file.
 TEST(InterruptedRuns, ASignalAtTheEditMenuRemovesTheTemporaryFile) {
   ScratchFolder folder;
   WriteFile("in.db", SourceFile("examples/sample-base.db"));
-  WriteEarlierOutputs();
-  const std::vector<std::string> names = folder.Names();
-
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
-    int input[2];
-    ASSERT_EQ(::pipe(input), 0);
-    ToolLimits limits;
-    limits.watchdogSeconds = kWatchdogSeconds;
-    const StartedTool tool = StartTool({"in.db", "-", "out.db"}, input[0], limits);
-    ASSERT_EQ(::write(input[1], "n\nE\n", 4), 4);
+    int answersEnd = -1;
+    const StartedTool tool = StartEdit("n\nE\n", answersEnd);
     ToolRun run;
     while (run.transcript.find("choice>") == std::string::npos && ReadSome(tool.out, run.transcript, 1000)) {
     }
-    EXPECT_EQ(TemporaryFiles().size(), 1u);
-    ::kill(tool.pid, signal);
-    run = FinishTool(tool, run);
-    ::close(input[1]);
-    EXPECT_EQ(run.signal, 0);
-    EXPECT_EQ(run.status, 128 + signal);
-    ExpectEarlierOutputsKept(names, folder);
+    EXPECT_EQ(TemporaryFileSizes().size(), 1u);
+    ExpectInterrupted(tool, signal, run, answersEnd);
   }
 }
 
-// A signal that lands while a large database is being written: the run is
-// stopped as soon as its temporary file has begun to grow and, once it is
-// seen to be part-written, signalled and let go.
+// A large database being written: the run is stopped as soon as its
+// temporary file grows and, once seen to be part-written, signalled.
 TEST(InterruptedRuns, ASignalDuringTheWriteRemovesTheTemporaryFile) {
   ScratchFolder folder;
   testdb::LargeDatabaseOptions options;
   options.objects = 40000;
   const std::string database = testdb::LargeDatabaseBytes(options);
   WriteFile("in.db", database);
-  WriteEarlierOutputs();
-  const std::vector<std::string> names = folder.Names();
-
   bool caughtMidWrite = false;
   for (int attempt = 0; attempt < 5 && !caughtMidWrite; ++attempt) {
-    // An Edit that changes nothing writes the input back whole.
-    int answers[2];
-    ASSERT_EQ(::pipe(answers), 0);
-    ASSERT_EQ(::write(answers[1], "n\nE\nQ\n", 6), 6);
-    ::close(answers[1]);
-    ToolLimits limits;
-    limits.watchdogSeconds = kWatchdogSeconds;
-    const StartedTool tool = StartTool({"in.db", "-", "out.db"}, answers[0], limits);
+    int answersEnd = -1;
+    const StartedTool tool = StartEdit("n\nE\nQ\n", answersEnd);  // writes the input back whole
     ToolRun run;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWatchdogSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-      ReadSome(tool.out, run.transcript, 0);
-      const auto temporaries = TemporaryFiles();
-      if (!temporaries.empty() && temporaries[0].second > 0) {
-        ::kill(tool.pid, SIGSTOP);
-        break;
-      }
-      if (run.transcript.find("Wrote") != std::string::npos) break;
-      ::usleep(200);
+    for (auto sizes = TemporaryFileSizes(); sizes.empty() || sizes[0] == 0; sizes = TemporaryFileSizes()) {
+      if (!ReadSome(tool.out, run.transcript, 0)) break;  // it ended
     }
-    // Stopped: is the file there and only part-written?
-    const auto temporaries = TemporaryFiles();
-    caughtMidWrite = temporaries.size() == 1 && temporaries[0].second < database.size() &&
-                     ReadFile("out.db") == "earlier out.db";
-    ::kill(tool.pid, SIGINT);
-    ::kill(tool.pid, SIGCONT);
-    run = FinishTool(tool, run);
-    if (!caughtMidWrite) {
-      WriteEarlierOutputs();
-      continue;
+    ::kill(tool.pid, SIGSTOP);
+    const auto sizes = TemporaryFileSizes();
+    caughtMidWrite = sizes.size() == 1 && sizes[0] < database.size() && ReadFile("out.db") == "earlier";
+    if (caughtMidWrite) {
+      ExpectInterrupted(tool, SIGINT, run, answersEnd);
+    } else {
+      ::kill(tool.pid, SIGCONT);
+      ::close(answersEnd);
+      FinishTool(tool, run);
     }
-    EXPECT_EQ(run.status, 128 + SIGINT);
-    EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
-    ExpectEarlierOutputsKept(names, folder);
   }
   EXPECT_TRUE(caughtMidWrite) << "no attempt stopped the run while it was writing";
 }

@@ -111,109 +111,68 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
 
 namespace fs = std::filesystem;
 
-struct Written {
-  bool ok = false;
-  std::string transcript;
-};
-
-// Writes the loaded database to `name` as a run does.
-Written WriteTo(Loaded& loaded, const std::string& name) {
+// Writes the loaded database to `name` as a run does; the transcript.
+std::string WriteTo(Loaded& loaded, const std::string& name) {
   loaded.out.str("");
   OutputFile file;
-  Written written;
-  written.ok = file.OpenReplacing(name) && WriteDatabase(loaded.db, file, loaded.console);
-  written.transcript = loaded.out.str();
-  return written;
+  if (file.OpenReplacing(name)) WriteDatabase(loaded.db, file, loaded.console);
+  return loaded.out.str();
 }
 
-const std::string kProducing = "Producing an updated camp.info file\nProducing an updated version.info file\n";
-
-TEST(InfoFiles, AreReplacedOnlyOnceTheirDatabaseIsInPlace) {
-  testing::ScratchFolder folder;
-  Loaded loaded;
-  Load(loaded, testdb::Database{}, Layout::Base);
-  const std::string earlier = "earlier info";
-
-  // The database cannot be written: the info files stay as they were.
-  testing::WriteFile("camp.info", earlier);
-  testing::WriteFile("version.info", earlier);
-  Written failed = WriteTo(loaded, "/dev/full");
-  EXPECT_FALSE(failed.ok);
-  EXPECT_EQ(failed.transcript, kProducing + "ERROR: unable to write output database /dev/full\n");
-  EXPECT_EQ(testing::ReadFile("camp.info"), earlier);
-  EXPECT_EQ(testing::ReadFile("version.info"), earlier);
-
-  // Written: both replaced, and a link to an info file stays a link.
-  fs::remove("camp.info");
-  testing::WriteFile("elsewhere.info", earlier);
-  fs::create_symlink("elsewhere.info", "camp.info");
-  Written ok = WriteTo(loaded, "out.db");
-  EXPECT_TRUE(ok.ok);
-  EXPECT_EQ(ok.transcript, kProducing + "Wrote 3 objects\n");
-  EXPECT_TRUE(fs::is_symlink("camp.info"));
-  EXPECT_NE(testing::ReadFile("elsewhere.info"), earlier);
-  EXPECT_EQ(testing::ReadFile("version.info"), "2.5.1\n");
-
-  // A device is written at its place, whatever becomes of the database: a
-  // full one fails there, before the database's own failure.
-  fs::remove("camp.info");
-  fs::create_symlink("/dev/full", "camp.info");
-  testing::WriteFile("version.info", earlier);
-  failed = WriteTo(loaded, "/dev/full");
-  EXPECT_EQ(failed.transcript, "Producing an updated camp.info file\nUnable to produce matching camp.info file\n"
-                               "Producing an updated version.info file\n"
-                               "ERROR: unable to write output database /dev/full\n");
-  EXPECT_EQ(testing::ReadFile("version.info"), earlier);
-
-  // A database written under an info file's name is not overwritten by it.
-  fs::remove("camp.info");
-  ok = WriteTo(loaded, "camp.info");
-  EXPECT_EQ(ok.transcript, kProducing + "Unable to produce matching camp.info file\nWrote 3 objects\n");
-  EXPECT_EQ(testing::ReadFile("camp.info"), testing::ReadFile("out.db"));
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"camp.info", "elsewhere.info", "out.db", "version.info"}));
+mode_t ModeOf(const char* name) {
+  struct stat st {};
+  return ::stat(name, &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-// A replaced database or info file keeps the old file's permission bits and,
-// when the process may set them, its owner and group; a new file gets 0666
-// less the umask.
-TEST(OutputFile, AReplacedFileKeepsItsOwnerAndMode) {
+// The info files are replaced only once their database is in place, and
+// like it: a replaced file keeps its permission bits and (where the process
+// may set them) owner and group; a new one gets 0666 less the umask. A
+// device is written at its place, whatever becomes of the database.
+TEST(InfoFiles, FollowTheirDatabaseAndKeepOwnerAndMode) {
   testing::ScratchFolder folder;
   Loaded loaded;
   Load(loaded, testdb::Database{}, Layout::Base);
   const mode_t umask = ::umask(027);
-  const bool privileged = ::geteuid() == 0;
-  const uid_t owner = privileged ? 4321 : ::geteuid();
-  const gid_t group = privileged ? 8765 : ::getegid();
-
-  struct Case {
-    std::string name;
-    mode_t mode;
-  };
-  for (const Case& c : {Case{"out.db", 0640}, Case{"camp.info", 0604}, Case{"version.info", 0755}}) {
-    testing::WriteFile(c.name, "earlier");
-    ASSERT_EQ(::chmod(c.name.c_str(), c.mode), 0);
-    ASSERT_EQ(::chown(c.name.c_str(), owner, group), 0);
-  }
-  ASSERT_TRUE(WriteTo(loaded, "out.db").ok);
-  for (const Case& c : {Case{"out.db", 0640}, Case{"camp.info", 0604}, Case{"version.info", 0755}}) {
-    SCOPED_TRACE(c.name);
-    struct stat st {};
-    ASSERT_EQ(::stat(c.name.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, c.mode);
-    EXPECT_EQ(st.st_uid, owner);
-    EXPECT_EQ(st.st_gid, group);
-    EXPECT_NE(testing::ReadFile(c.name), "earlier");
+  const uid_t owner = ::geteuid() == 0 ? 4321 : ::geteuid();
+  const gid_t group = ::geteuid() == 0 ? 8765 : ::getegid();
+  const std::string producing = "Producing an updated camp.info file\nProducing an updated version.info file\n";
+  const std::pair<const char*, mode_t> modes[] = {{"out.db", 0660}, {"camp.info", 0604}, {"version.info", 0755}};
+  for (const auto& [name, mode] : modes) {
+    testing::WriteFile(name, "earlier");
+    ASSERT_EQ(::chown(name, owner, group), 0);
+    ASSERT_EQ(::chmod(name, mode), 0);
   }
 
-  fs::remove("out.db");
-  fs::remove("camp.info");
-  ASSERT_TRUE(WriteTo(loaded, "out.db").ok);
-  for (const char* name : {"out.db", "camp.info"}) {
+  EXPECT_EQ(WriteTo(loaded, "/dev/full"), producing + "ERROR: unable to write output database /dev/full\n");
+  EXPECT_EQ(testing::ReadFile("camp.info"), "earlier");
+  EXPECT_EQ(testing::ReadFile("version.info"), "earlier");
+
+  EXPECT_EQ(WriteTo(loaded, "out.db"), producing + "Wrote 3 objects\n");
+  EXPECT_EQ(testing::ReadFile("version.info"), "2.5.1\n");
+  for (const auto& [name, mode] : modes) {
     struct stat st {};
     ASSERT_EQ(::stat(name, &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
-    EXPECT_EQ(st.st_uid, ::geteuid()) << name;
+    EXPECT_NE(testing::ReadFile(name), "earlier") << name;
+    EXPECT_EQ(st.st_mode & 07777, mode) << name;
+    EXPECT_EQ(st.st_uid, owner) << name;
+    EXPECT_EQ(st.st_gid, group) << name;
   }
+
+  // A full device as camp.info fails at its place, before the database.
+  fs::remove("camp.info");
+  fs::create_symlink("/dev/full", "camp.info");
+  EXPECT_EQ(WriteTo(loaded, "/dev/full"), "Producing an updated camp.info file\nUnable to produce matching camp.info "
+                                          "file\nProducing an updated version.info file\n"
+                                          "ERROR: unable to write output database /dev/full\n");
+
+  // A database written under an info file's name is not overwritten by it;
+  // new files get 0666 less the umask.
+  fs::remove("camp.info");
+  fs::remove("version.info");
+  EXPECT_EQ(WriteTo(loaded, "camp.info"), producing + "Unable to produce matching camp.info file\nWrote 3 objects\n");
+  EXPECT_EQ(testing::ReadFile("camp.info"), testing::ReadFile("out.db"));
+  EXPECT_EQ(ModeOf("camp.info"), 0640u);
+  EXPECT_EQ(ModeOf("version.info"), 0640u);
   ::umask(umask);
 }
 
