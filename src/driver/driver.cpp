@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,9 +23,12 @@ namespace campdb {
 
 namespace {
 
+// The exit statuses. A run that could not write its output fails, whatever
+// else happened; one that did its job on an incomplete input says so.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitNoInput = 2;
+constexpr int kExitIncomplete = 3;
 
 constexpr std::string_view kEndOfInput = "End of input, terminating program";
 
@@ -45,6 +49,19 @@ void PrintUsage(Console& console) {
   console.WriteLine();
   console.WriteLine("Variants, chosen at a prompt: the Ostrel layout (y) or the base layout (n).");
   console.WriteLine("Clean and Edit also write camp.info and version.info in the current folder.");
+  console.WriteLine();
+  console.WriteLine("Every answer is read from standard input, so a run can be scripted:");
+  console.WriteLine("  printf 'n\\nR\\n' | campdb camp.db report.txt");
+  console.WriteLine();
+  console.WriteLine("Exit status:");
+  console.WriteLine("  0  the run did what was asked");
+  console.WriteLine("  1  the report or output database could not be opened or written,");
+  console.WriteLine("     or standard input ended before the run could start");
+  console.WriteLine("  2  the input database cannot be opened");
+  console.WriteLine("  3  the input database is damaged or incomplete: the run still did its");
+  console.WriteLine("     job, and standard error says what was incomplete");
+  console.WriteLine();
+  console.WriteLine("The manual: man campdb");
 }
 
 // A file name from the command line, else asked for.
@@ -113,9 +130,11 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
-  auto input = ReadInputImage(*inputName);
+  int inputError = 0;
+  auto input = ReadInputImage(*inputName, &inputError);
   if (!input) {
     console.WriteLine(Cat("Unable to open input file ", *inputName, ",", "   terminating program"));
+    console.Diagnostic(Cat(*inputName, ": ", std::strerror(inputError)));
     return kExitNoInput;
   }
 
@@ -149,6 +168,9 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       break;
   }
 
+  // Without the file its job writes, a run goes on (the database is still
+  // loaded and released) but fails.
+  int status = kExitOk;
   OutputFile reportFile;
   OutputFile outputDatabase;
   if (Run().mode == RunMode::Report) {
@@ -160,6 +182,8 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     if (!reportFile.OpenInPlace(*name)) {
       console.WriteLine(Cat("Unable to open output file ", *name, ","));
       console.WriteLine("   so a full report will not be generated");
+      console.Diagnostic(reportFile.Reason());
+      status = kExitFailed;
     }
   } else {
     const auto name = FileName(argc, argv, 3, "output db file", console);
@@ -170,6 +194,8 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     if (!outputDatabase.OpenReplacing(*name)) {
       console.WriteLine(Cat("Unable to open output database file ", *name, ","));
       console.WriteLine("   so an updated database cannot be produced");
+      console.Diagnostic(outputDatabase.Reason());
+      status = kExitFailed;
     }
   }
 
@@ -192,8 +218,10 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   } else {
     input.reset();
   }
+  if (!outcome.Complete()) {
+    console.Diagnostic(Cat("warning: ", *inputName, ": ", DescribeIncompleteLoad(outcome)));
+  }
 
-  int status = kExitOk;
   if (Run().mode == RunMode::Clean && outputDatabase.IsOpen()) {
     const int64_t loaded = db.loadedCount;
     for (int64_t i = 0; i < loaded; ++i) db.deleteFlags[static_cast<size_t>(i)] = 1;
@@ -213,11 +241,13 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     console.WriteLine("now generating report");
     if (!GenerateReport(db, reportFile, console)) {
       console.WriteLine(Cat("ERROR: unable to write report file ", reportFile.Name()));
+      console.Diagnostic(reportFile.Reason());
       status = kExitFailed;
     }
   }
 
   TearDown(db, console);
+  if (status == kExitOk && !outcome.Complete()) status = kExitIncomplete;
   return status;
 }
 

@@ -13,6 +13,7 @@ namespace campdb {
 
 class ReportStream;
 class Console;
+class InfoFiles;
 
 class tCampaignObject {
  public:
@@ -29,8 +30,9 @@ class tCampaignObject {
   // Runs the campaign edit menu until the operator quits it.
   void Edit(Console& console);
   // Produces "camp.info" and "version.info" in the current working folder,
-  // telling the operator about each on the console.
-  void WriteInfoFiles(Console& console) const;
+  // telling the operator about each on the console; `files` keeps those
+  // that are only written once the database they describe is in place.
+  void WriteInfoFiles(Console& console, InfoFiles& files) const;
 
   // The bytes Write produces after the two size words with the record as it
   // stands (the class tag with its length word, then the body).

@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "maintenance/output_file.h"
+#include "report/info_files.h"
 
 namespace campdb {
 
@@ -15,11 +16,12 @@ constexpr size_t kUnloadedPiece = size_t{1} << 20;
 
 }  // namespace
 
-int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, std::span<const uint8_t> unloaded) {
+int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, InfoFiles& infoFiles,
+                     std::span<const uint8_t> unloaded) {
   db.header.Write(out);
   db.campaign.Write(out);
   // The info files describe the campaign as it is being written.
-  db.campaign.WriteInfoFiles(console);
+  db.campaign.WriteInfoFiles(console, infoFiles);
   db.map.Write(out);
   for (auto& hex : db.MapHexPtr) hex->Write(out);
   db.political.Write(out);
@@ -44,13 +46,16 @@ int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, std::span<
 
 bool WriteDatabase(Database& db, OutputFile& file, Console& console, std::span<const uint8_t> unloaded) {
   ByteWriter out(&file);
-  const int64_t written = WriteRecords(db, out, console, unloaded);
+  InfoFiles infoFiles;
+  const int64_t written = WriteRecords(db, out, console, infoFiles, unloaded);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();
   if (!flushed || !file.Finish()) {
     console.WriteLine(Cat("ERROR: unable to write output database ", file.Name()));
+    console.Diagnostic(file.Reason());
     return false;
   }
+  infoFiles.Commit(file.Written(), console);
   console.WriteLine(Cat("Wrote ", written, " objects"));
   return true;
 }

@@ -6,6 +6,8 @@
 //                 first word is the declared size less 23, the second size
 //                 word and the class tag are left out, and so is the tail;
 //   version.info  the version text and one line feed.
+#include "report/info_files.h"
+
 #include <string>
 #include <string_view>
 
@@ -24,26 +26,55 @@ std::string CampInfoBytes(const tCampaignObject& c) {
   return out.TakeBuffer();
 }
 
-// Writes one info file with its console lines. A file that cannot be opened
-// (a folder of that name, the input database itself) or whose writing fails
-// is reported by its failure line; the run goes on either way.
-void WriteInfoFile(const std::string& name, const std::string& bytes, Console& console) {
-  const std::string failure = Cat("Unable to produce matching ", name, " file");
+std::string FailureLine(const std::string& name) { return Cat("Unable to produce matching ", name, " file"); }
+
+}  // namespace
+
+void InfoFiles::Add(const std::string& name, std::string bytes, Console& console) {
+  const OutputTarget target = TargetOf(name);
+  if (target == OutputTarget::New || target == OutputTarget::Regular) {
+    console.WriteLine(Cat("Producing an updated ", name, " file"));
+    kept_.push_back(Kept{name, std::move(bytes)});
+    return;
+  }
+  // Nothing here can be replaced: a device is written now, whatever becomes
+  // of the database; a folder or the input database is refused.
   OutputFile file;
   if (!file.OpenInPlace(name)) {
-    console.WriteLine(failure);
+    console.WriteLine(FailureLine(name));
+    console.Diagnostic(file.Reason());
     return;
   }
   console.WriteLine(Cat("Producing an updated ", name, " file"));
   const bool written = file.Put(bytes.data(), bytes.size());
-  if (!file.Finish() || !written) console.WriteLine(failure);
+  if (!file.Finish() || !written) {
+    console.WriteLine(FailureLine(name));
+    console.Diagnostic(file.Reason());
+  }
 }
 
-}  // namespace
+void InfoFiles::Commit(const std::optional<FileIdentity>& database, Console& console) {
+  for (const Kept& kept : kept_) {
+    // A database written under an info file's name is not then overwritten
+    // by the info file.
+    if (database && IdentityOf(kept.name) == database) {
+      console.WriteLine(FailureLine(kept.name));
+      console.Diagnostic(Cat(kept.name, ": is the output database just written"));
+      continue;
+    }
+    OutputFile file;
+    const bool written = file.OpenReplacing(kept.name) && file.Put(kept.bytes.data(), kept.bytes.size());
+    if (!file.Finish() || !written) {
+      console.WriteLine(FailureLine(kept.name));
+      console.Diagnostic(file.Reason());
+    }
+  }
+  kept_.clear();
+}
 
-void tCampaignObject::WriteInfoFiles(Console& console) const {
-  WriteInfoFile("camp.info", CampInfoBytes(*this), console);
-  WriteInfoFile("version.info", version.bytes + '\n', console);
+void tCampaignObject::WriteInfoFiles(Console& console, InfoFiles& files) const {
+  files.Add("camp.info", CampInfoBytes(*this), console);
+  files.Add("version.info", version.bytes + '\n', console);
 }
 
 }  // namespace campdb

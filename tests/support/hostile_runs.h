@@ -6,8 +6,9 @@
 // Header-only on purpose: the fuzz targets must not link the support
 // library, whose allocation probe replaces operator new.
 //
-// The campaign info files are written to the working folder, as in a real
-// run; callers run these in a scratch folder.
+// The output database stays in memory, so the campaign info files that
+// would follow it are never written (only one that is a device would be);
+// callers still run these in a scratch folder, where the shiplist goes.
 #pragma once
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include "format/run_settings.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/writer.h"
+#include "report/info_files.h"
 #include "report/report_driver.h"
 #include "report/report_stream.h"
 
@@ -85,7 +87,8 @@ inline Outcome Clean(Variant variant, std::span<const uint8_t> database) {
   for (auto& flag : db.deleteFlags) flag = 1;
   CleanDatabase(db, console);
   ByteWriter written;
-  WriteRecords(db, written, console);
+  InfoFiles infoFiles;
+  WriteRecords(db, written, console, infoFiles);
   return Outcome{out.str(), {}, written.TakeBuffer(), true};
 }
 
@@ -123,7 +126,8 @@ inline Outcome Edit(Variant variant, std::span<const uint8_t> database, std::str
   EditMenu(db, console);
   // The input the load did not take follows the objects, as in an Edit run.
   ByteWriter written;
-  WriteRecords(db, written, console, database.subspan(std::min(loaded.unloadedFrom, database.size())));
+  InfoFiles infoFiles;
+  WriteRecords(db, written, console, infoFiles, database.subspan(std::min(loaded.unloadedFrom, database.size())));
   return Outcome{out.str(), {}, written.TakeBuffer(), ObjectSizesConsistent(db)};
 }
 

@@ -1,0 +1,42 @@
+// The campaign info files, "camp.info" and "version.info", that describe the
+// campaign of every database the tool writes. They belong to that database:
+// a regular file of either name (or one that does not exist yet) is only
+// replaced once the database is safely in place, and stays as it was when
+// the database cannot be written.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "format/run_settings.h"
+
+namespace campdb {
+
+class Console;
+
+class InfoFiles {
+ public:
+  // At the info file's place in the transcript: prints its line and either
+  // keeps its bytes for Commit (a regular file, or none yet) or writes them
+  // at once (a device or other file that is not a regular one). A folder,
+  // the input database, or a device that cannot be written gets its failure
+  // line instead.
+  void Add(const std::string& name, std::string bytes, Console& console);
+  // Once the database is in place (`database`, the file now under its name):
+  // replaces each kept file through a temporary file renamed over it. A file
+  // that cannot be written, or that is the database itself, gets its failure
+  // line; the run goes on either way.
+  void Commit(const std::optional<FileIdentity>& database, Console& console);
+
+  bool Empty() const { return kept_.empty(); }
+
+ private:
+  struct Kept {
+    std::string name;
+    std::string bytes;
+  };
+  std::vector<Kept> kept_;
+};
+
+}  // namespace campdb
