@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Runs two builds of campdb on the same databases in every mode and both
-# layouts, and fails unless their console transcripts, exit statuses, output
-# databases, info files and reports are identical byte for byte. Used to
-# check that a speed change alters no output.
+# layouts, and fails unless their console transcripts, diagnostics, exit
+# statuses, output databases, info files and reports are identical byte for
+# byte. Used to check that a speed change alters no output.
 #
-#   bench/compare_outputs.sh OLD-CAMPDB NEW-CAMPDB DATABASE...
+#   bench/compare_outputs.sh [--transcripts] OLD-CAMPDB NEW-CAMPDB DATABASE...
+#
+# With --transcripts, standard error and the exit status are not compared:
+# for two builds that are meant to differ only there.
 set -euo pipefail
+transcripts_only=0
+if [ "${1:-}" = --transcripts ]; then
+  transcripts_only=1
+  shift
+fi
 old=$(realpath "$1")
 new=$(realpath "$2")
 shift 2
@@ -14,7 +22,13 @@ trap 'rm -rf "$work"' EXIT
 
 run() {  # binary, folder, database, answers
   mkdir -p "$2"
-  (cd "$2" && printf "$4" | "$1" "$3" report.txt output.db >transcript.txt 2>&1; echo "exit $?" >>transcript.txt)
+  local status=0
+  (cd "$2" && printf "$4" | "$1" "$3" report.txt output.db >transcript.txt 2>diagnostics.txt) || status=$?
+  if [ "$transcripts_only" = 1 ]; then
+    rm "$2/diagnostics.txt"
+  else
+    echo "exit $status" >>"$2/diagnostics.txt"
+  fi
 }
 
 failed=0

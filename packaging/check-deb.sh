@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package in BUILD_DIR and checks that it carries the tool
-# and its manual page. Exits non-zero when the package cannot be built or
-# either file is missing from it.
+# Builds the Debian package in BUILD_DIR and checks that it carries the tool,
+# its compressed manual page, and the copyright file and compressed changelog
+# every Debian package has. Exits non-zero when the package cannot be built or
+# any of them is missing from it. (.ci/run then has lintian check the package
+# as a whole.)
 #
 #   packaging/check-deb.sh BUILD_DIR
 #
@@ -42,16 +44,17 @@ deb=${debs[0]}
 
 listing=$(dpkg -c "$deb")
 status=0
-for wanted in ./usr/bin/campdb ./usr/share/man/man1/campdb.1; do
-  # The listing's last column is the path; a compressed page also counts.
-  if ! awk -v want="$wanted" '$NF == want || $NF == want ".gz" { found = 1 } END { exit !found }' <<<"$listing"; then
+for wanted in ./usr/bin/campdb ./usr/share/man/man1/campdb.1.gz ./usr/share/doc/campdb/copyright \
+  ./usr/share/doc/campdb/changelog.gz; do
+  # The listing's last column is the path.
+  if ! awk -v want="$wanted" '$NF == want { found = 1 } END { exit !found }' <<<"$listing"; then
     echo "check-deb: $deb does not contain $wanted" >&2
     status=1
   fi
 done
 
 if [ $status -eq 0 ]; then
-  echo "check-deb: $deb contains usr/bin/campdb and its manual page"
+  echo "check-deb: $deb contains usr/bin/campdb, its manual page, copyright and changelog"
 else
   echo "check-deb: package contents:" >&2
   echo "$listing" >&2

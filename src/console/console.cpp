@@ -104,10 +104,6 @@ std::optional<std::string> Console::ReadTextLine(size_t limit) {
     MeetEnd();
     return std::nullopt;
   }
-  return TakeRestOfLine(limit);
-}
-
-std::string Console::TakeRestOfLine(size_t limit) {
   std::string text;
   while (true) {
     const int c = Peek();
@@ -116,7 +112,11 @@ std::string Console::TakeRestOfLine(size_t limit) {
       Get();
       break;
     }
-    if (text.size() >= limit) break;
+    if (text.size() >= limit) {
+      DiscardRestOfLine();
+      Diagnostic(Cat("note: answer cut to ", limit, " characters; the rest of its line was dropped"));
+      break;
+    }
     text.push_back(static_cast<char>(Get()));
   }
   return text;

@@ -66,15 +66,16 @@ class Console {
   // then discarded up to and including the first line feed or carriage
   // return.
   std::optional<std::string> ReadFileName();
-  // A line without its line feed, at most `limit` characters; a longer line
-  // is cut and the rest stays in the input. A carriage return before the
-  // line feed is part of the answer. Empty optional only when the input has
-  // ended before the answer began.
+  // A line without its line feed, at most `limit` characters. A longer line
+  // is cut at the limit and the rest of it, through its line feed, is
+  // dropped with a note on the error stream, so that it is never taken for
+  // the answers that follow. A carriage return before the line feed is part
+  // of the answer. Empty optional only when the input has ended before the
+  // answer began.
   std::optional<std::string> ReadTextLine(size_t limit);
-  // The first of two text reads that follow a command: it takes the rest of
-  // the command's line (at most `limit` characters) and never meets the end.
-  std::string TakeRestOfLine(size_t limit);
-  // Takes everything up to and including the next line feed.
+  // Takes everything up to and including the next line feed, however much
+  // that is, keeping none of it. It never meets the end of input: what it
+  // finds there is simply the end of the line.
   void DiscardRestOfLine();
   // A number. Text that is not a number, or a value outside the signed
   // 32-bit range, prints "That is not a number, please try again", discards

@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,9 +20,12 @@ namespace campdb {
 
 namespace {
 
+// The exit statuses. A run that could not write its output fails, whatever
+// else happened; one that did its job on an incomplete input says so.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitNoInput = 2;
+constexpr int kExitIncomplete = 3;
 
 constexpr std::string_view kEndOfInput = "End of input, terminating program";
 
@@ -44,6 +48,19 @@ void PrintUsage(Console& console) {
   console.WriteLine();
   console.WriteLine("Variants, chosen at a prompt: the Ostrel layout (y) or the base layout (n).");
   console.WriteLine("Clean and Edit also write camp.info and version.info in the current folder.");
+  console.WriteLine();
+  console.WriteLine("Every answer is read from standard input, so a run can be scripted:");
+  console.WriteLine("  printf 'n\\nR\\n' | campdb camp.db report.txt");
+  console.WriteLine();
+  console.WriteLine("Exit status:");
+  console.WriteLine("  0  the run did what was asked");
+  console.WriteLine("  1  the report or output database could not be opened or written,");
+  console.WriteLine("     or standard input ended before the run could start");
+  console.WriteLine("  2  the input database cannot be opened");
+  console.WriteLine("  3  the input database is damaged or incomplete: the run still did its");
+  console.WriteLine("     job, and standard error says what was incomplete");
+  console.WriteLine();
+  console.WriteLine("The manual: man campdb");
 }
 
 // A file name from the command line, else asked for.
@@ -112,18 +129,26 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
-  auto input = ReadInputImage(*inputName);
+  int inputError = 0;
+  auto input = ReadInputImage(*inputName, &inputError);
   if (!input) {
     console.WriteLine(Cat("Unable to open input file ", *inputName, ",", "   terminating program"));
+    console.Diagnostic(Cat(*inputName, ": ", std::strerror(inputError)));
     return kExitNoInput;
   }
+
+  // The records are seen where they lie in the input, which the database
+  // keeps from here on.
+  const FileIdentity inputIdentity = input->identity;
+  Database db;
+  db.source = std::move(input->bytes);
+  input.reset();
 
   const auto variant = Ask("Is this an Ostrel campaign file (y or n)?", "yYnN", console);
   if (!variant) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
-  Database db;
   db.layout = (*variant == 'y' || *variant == 'Y') ? Layout::Ostrel : Layout::Base;
 
   const auto mode = Ask("Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?",
@@ -146,6 +171,9 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       break;
   }
 
+  // Without the file its job writes, a run goes on (the database is still
+  // loaded and released) but fails.
+  int status = kExitOk;
   OutputFile reportFile;
   OutputFile outputDatabase;
   if (runMode == RunMode::Report) {
@@ -154,9 +182,11 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!reportFile.OpenInPlace(*name, input->identity)) {
+    if (!reportFile.OpenInPlace(*name, inputIdentity)) {
       console.WriteLine(Cat("Unable to open output file ", *name, ","));
       console.WriteLine("   so a full report will not be generated");
+      console.Diagnostic(reportFile.Reason());
+      status = kExitFailed;
     }
   } else {
     const auto name = FileName(argc, argv, 3, "output db file", console);
@@ -164,22 +194,23 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!outputDatabase.OpenReplacing(*name, input->identity)) {
+    if (!outputDatabase.OpenReplacing(*name, inputIdentity)) {
       console.WriteLine(Cat("Unable to open output database file ", *name, ","));
       console.WriteLine("   so an updated database cannot be produced");
+      console.Diagnostic(outputDatabase.Reason());
+      status = kExitFailed;
     }
   }
 
-  // The records are seen where they lie in the input, which the database
-  // keeps from here on.
-  const FileIdentity inputIdentity = input->identity;
-  db.source = std::move(input->bytes);
-  input.reset();
-  LoadWithNarration(db, console);
+  const LoadOutcome outcome = LoadWithNarration(db, console);
   console.WriteLine("finished with input file");
+  if (!outcome.Complete()) {
+    console.Diagnostic(Cat("warning: ", *inputName, ": ", DescribeIncompleteLoad(outcome)));
+  }
 
-  int status = kExitOk;
   if (runMode == RunMode::Clean && outputDatabase.IsOpen()) {
+    // Clean drops what the load could not take, as it drops objects of
+    // unknown class.
     const CleanSummary cleaned = CleanDatabase(db, console);
     if (WriteDatabase(db, outputDatabase, inputIdentity, console)) {
       console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", cleaned.removed, " out of ", cleaned.loaded,
@@ -190,16 +221,20 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     }
   } else if (runMode == RunMode::Edit && outputDatabase.IsOpen()) {
     EditMenu(db, console);
-    if (!WriteDatabase(db, outputDatabase, inputIdentity, console)) status = kExitFailed;
+    // Edit gives back, after the objects, the input bytes the load did not
+    // take.
+    if (!WriteDatabase(db, outputDatabase, inputIdentity, console, db.unloaded)) status = kExitFailed;
   } else if (runMode == RunMode::Report && reportFile.IsOpen()) {
     console.WriteLine("now generating report");
     if (!GenerateReport(db, reportFile, console)) {
       console.WriteLine(Cat("ERROR: unable to write report file ", reportFile.Name()));
+      console.Diagnostic(reportFile.Reason());
       status = kExitFailed;
     }
   }
 
   TearDown(db, console);
+  if (status == kExitOk && !outcome.Complete()) status = kExitIncomplete;
   return status;
 }
 

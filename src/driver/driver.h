@@ -8,9 +8,10 @@
 namespace campdb {
 
 // Runs the tool with the given command line and console streams (`err`
-// takes the diagnostics); returns the process exit status (0, 1 on a failed
-// write or an early end of input, 2 when the input database cannot be
-// opened).
+// takes the diagnostics); returns the process exit status: 0 done; 1 the
+// report or output database could not be opened or written, or standard
+// input ended before the run could start; 2 the input database cannot be
+// opened; 3 the input was damaged or incomplete, though the run did its job.
 int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace campdb

@@ -49,7 +49,10 @@ bool ReadAll(int fd, size_t expected, bool bounded, ByteImage& image) {
     const auto more = ReadUpTo(fd, probe, sizeof probe);
     if (!more) return false;
     if (*more == 0) return true;
-    if (bounded && image.size + *more > kLargestStreamedInput) return false;
+    if (bounded && image.size + *more > kLargestStreamedInput) {
+      errno = EFBIG;
+      return false;
+    }
     capacity = std::max(capacity * 2, image.size + *more);
     if (bounded) capacity = std::min(capacity, kLargestStreamedInput);
     auto larger = std::make_unique_for_overwrite<uint8_t[]>(capacity);
@@ -62,16 +65,27 @@ bool ReadAll(int fd, size_t expected, bool bounded, ByteImage& image) {
 
 }  // namespace
 
-std::optional<InputImage> ReadInputImage(const std::string& name) {
+std::optional<InputImage> ReadInputImage(const std::string& name, int* error) {
+  int ignored = 0;
+  int& reason = error != nullptr ? *error : ignored;
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    reason = errno;
+    return std::nullopt;
+  }
   InputImage image;
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-  if (ok) {
+  bool ok = ::fstat(fd, &st) == 0;
+  if (!ok) {
+    reason = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    ok = false;
+    reason = EISDIR;
+  } else {
     image.identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     const bool regular = S_ISREG(st.st_mode);
     ok = ReadAll(fd, regular ? static_cast<size_t>(st.st_size) : kFirstStreamedBuffer, !regular, image.bytes);
+    if (!ok) reason = errno;
   }
   ::close(fd);
   if (!ok) return std::nullopt;

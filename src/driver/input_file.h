@@ -16,10 +16,11 @@ struct InputImage {
 };
 
 // Reads the named file whole. Empty when it cannot be opened or read, or is
-// a folder. A regular file is read whole, however large, straight into one
-// buffer of its size; a pipe or device is read up to a generous bound, so
-// that one that never ends (/dev/zero) is refused rather than read until
-// memory runs out.
-std::optional<InputImage> ReadInputImage(const std::string& name);
+// a folder; `error`, when given, then receives the system's error number
+// (EISDIR for a folder, EFBIG for a stream past the bound). A regular file
+// is read whole, however large, straight into one buffer of its size; a
+// pipe or device is read up to a generous bound, so that one that never
+// ends (/dev/zero) is refused rather than read until memory runs out.
+std::optional<InputImage> ReadInputImage(const std::string& name, int* error = nullptr);
 
 }  // namespace campdb

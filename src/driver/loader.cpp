@@ -1,5 +1,7 @@
 #include "driver/loader.h"
 
+#include <algorithm>
+
 #include "console/console.h"
 
 namespace campdb {
@@ -35,11 +37,60 @@ class Narration final : public LoadObserver {
   Console& console_;
 };
 
+// A count of bytes with its thousands grouped: 3,012.
+std::string GroupedBytes(uint64_t count) {
+  std::string digits = std::to_string(count);
+  for (auto at = static_cast<int64_t>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<size_t>(at), ",");
+  }
+  return digits;
+}
+
 }  // namespace
 
 LoadOutcome LoadWithNarration(Database& db, Console& console) {
   Narration narration(console);
   return LoadDatabase(db, narration);
+}
+
+std::string DescribeIncompleteLoad(const LoadOutcome& outcome) {
+  using Part = LoadOutcome::Part;
+  const uint64_t notLoaded = outcome.inputSize - std::min(outcome.unloadedFrom, outcome.inputSize);
+  const bool stoppedAtItsFrame = outcome.stop == FrameResult::SizeMismatch ||
+                                 (outcome.stop == FrameResult::EndOfFile && outcome.endMetIn == Part::Objects &&
+                                  outcome.endMetAt == outcome.stopIndex);
+  if (stoppedAtItsFrame) {
+    return Cat("loading stopped at object ", outcome.stopIndex + 1, " of ", outcome.announced, " (",
+               outcome.stop == FrameResult::SizeMismatch ? "size mismatch" : "end of file", "); ",
+               GroupedBytes(notLoaded), " bytes not loaded");
+  }
+  std::string where;
+  switch (outcome.endMetIn) {
+    case Part::Header:
+      where = "inside the header";
+      break;
+    case Part::Campaign:
+      where = "inside the campaign record";
+      break;
+    case Part::Map:
+      where = "inside the map record";
+      break;
+    case Part::Hexes:
+      where = Cat("at hex ", outcome.endMetAt + 1, " of ", outcome.hexesAnnounced);
+      break;
+    case Part::Political:
+      where = "inside the political record";
+      break;
+    case Part::Objects:
+      where = Cat("inside object ", outcome.endMetAt + 1, " of ", outcome.announced);
+      break;
+    case Part::None:
+      where = "early";
+      break;
+  }
+  std::string line = Cat("the file ends ", where);
+  if (outcome.announced > 0) line += Cat("; ", outcome.loaded, " of ", outcome.announced, " objects loaded");
+  return line;
 }
 
 }  // namespace campdb

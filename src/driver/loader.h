@@ -2,6 +2,8 @@
 // step on the console as an interactive run does.
 #pragma once
 
+#include <string>
+
 #include "format/database.h"
 
 namespace campdb {
@@ -12,5 +14,9 @@ class Console;
 // number of objects announced, and the failure that stopped the object list
 // (after a size mismatch the operator is asked for a key first).
 LoadOutcome LoadWithNarration(Database& db, Console& console);
+
+// For an incomplete load, what was incomplete, in one line: where loading
+// stopped and how many bytes were not loaded, or where the file ended.
+std::string DescribeIncompleteLoad(const LoadOutcome& outcome);
 
 }  // namespace campdb

@@ -24,7 +24,7 @@ constexpr size_t kTextLimit = 254;
 bool AskText(tServCharacter& character, EditContext& context, std::string_view prompt, Text& field) {
   Console& console = context.console;
   console.WriteLine(Cat(prompt, field, ")"));
-  console.TakeRestOfLine(kTextLimit);
+  console.DiscardRestOfLine();
   auto text = console.ReadTextLine(kTextLimit);
   if (!text) return false;
   ReplaceText(character.head, field, *text, context.store);

@@ -147,13 +147,13 @@ void EditIndividualHexes(const tMapObject& map, std::vector<tMapHex>& hexes, Con
   }
 }
 
-// A map can be edited when it holds hexes and at least the rows x columns
-// that its size announces. A map without hexes is refused: there is no hex
-// a row and column could name. The dimensions themselves are not judged:
-// a map of -1 rows by -2 columns holds its two hexes, which the all-hexes
-// commands change, while no answer to the row question is in range.
+// A map can be edited when it has at least one row and one column and holds
+// the rows x columns hexes that its size announces. Any other map is
+// refused: without hexes there is none a row and column could name, and
+// with a dimension of 0 or less no row or column answer could ever be in
+// range (a map of -1 rows by -2 columns even announces two hexes).
 bool MapIsEditable(const tMapObject& map, const std::vector<tMapHex>& hexes) {
-  if (hexes.empty()) return false;
+  if (hexes.empty() || map.rows <= 0 || map.columns <= 0) return false;
   const int64_t needed = int64_t{map.rows} * int64_t{map.columns};
   return static_cast<int64_t>(hexes.size()) >= needed;
 }

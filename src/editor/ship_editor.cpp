@@ -12,6 +12,8 @@ namespace campdb {
 
 namespace {
 
+// A text answer is the line after the one that held the command (or the
+// number): the rest of that line is passed over whole first.
 constexpr size_t kTextLimit = 254;
 
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
@@ -109,7 +111,7 @@ bool ChangeFighters(tShip& ship, EditContext& context) {
     bay.maximum = LowByte(*count);
     bay.current = bay.maximum;
     console.Write("Enter the type of fighters for the bay (e.g. Hornet.I):");
-    console.TakeRestOfLine(kTextLimit);
+    console.DiscardRestOfLine();
     const auto type = console.ReadTextLine(kTextLimit);
     if (!type) return false;
     SetBayFighterType(ship, bay, *type, context.store);
@@ -142,7 +144,7 @@ bool ChangeType(ShipUnderEdit& edit, EditContext& context, bool& changed) {
   Console& console = context.console;
   tShip& ship = edit.ship;
   console.WriteLine(Cat("Enter the new ship type (currently:", ship.shipType, ")"));
-  console.TakeRestOfLine(kTextLimit);
+  console.DiscardRestOfLine();
   auto type = console.ReadTextLine(kTextLimit);
   if (!type) return false;
   ReplaceText(ship.head, ship.shipType, *type, context.store);
@@ -154,7 +156,7 @@ bool ChangeType(ShipUnderEdit& edit, EditContext& context, bool& changed) {
 bool ChangeName(tShip& ship, EditContext& context) {
   Console& console = context.console;
   console.Write(Cat("Enter the new ship name (currently:", ship.shipName));
-  console.TakeRestOfLine(kTextLimit);
+  console.DiscardRestOfLine();
   console.WriteLine(")");
   auto name = console.ReadTextLine(kTextLimit);
   if (!name) return false;

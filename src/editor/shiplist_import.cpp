@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -35,14 +36,20 @@ constexpr size_t kDiscardLimit = 2046;
 
 // Reads the whole file into memory, bounded by its size. A folder, or a name
 // that cannot be opened, gives nothing. A pipe or device is opened without
-// waiting for a writer and read up to the same bound.
-std::optional<std::string> ReadShiplistFile(const std::string& name) {
+// waiting for a writer and read up to the same bound. Why a file could not
+// be opened or read is told on the console's error stream.
+std::optional<std::string> ReadShiplistFile(const std::string& name, Console& console) {
+  const auto refuse = [&](int error) {
+    console.Diagnostic(Cat(name, ": ", std::strerror(error)));
+    return std::nullopt;
+  };
   const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) return refuse(errno);
   struct stat info {};
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
     ::close(fd);
-    return std::nullopt;
+    return refuse(error);
   }
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -58,7 +65,9 @@ std::optional<std::string> ReadShiplistFile(const std::string& name) {
     const size_t want = std::min(sizeof chunk, bound - data.size());
     const ssize_t got = ::read(fd, chunk, want);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // end of file; a read error ends the file as well
+    // A read error ends the file as well, and is told.
+    if (got < 0) console.Diagnostic(Cat(name, ": ", std::strerror(errno)));
+    if (got <= 0) break;
     data.append(chunk, static_cast<size_t>(got));
   }
   ::close(fd);
@@ -346,7 +355,7 @@ void ImportFromShiplist(tShip& ship, std::span<uint8_t> block, EditContext& cont
   const auto answer = console.ReadTextLine(kNameLimit);
   if (!answer) return;
 
-  const auto contents = ReadShiplistFile(UpToZero(*answer));
+  const auto contents = ReadShiplistFile(UpToZero(*answer), console);
   if (!contents) {
     WriteWarning(console, 32, "WARNING: UNABLE TO OPEN SHIPLIST");
     return;

@@ -93,6 +93,16 @@ struct LoadOutcome {
   // Some read, or some list, wanted more bytes than the file had left.
   bool wantedPastEnd = false;
 
+  // Where the end of the input was first met, when it was: the record being
+  // read, and for the hexes and the misc objects which one (0-based; for
+  // the hexes, the one the list would have taken next when it stopped).
+  enum class Part { None, Header, Campaign, Map, Hexes, Political, Objects };
+  Part endMetIn = Part::None;
+  int64_t endMetAt = 0;
+  int64_t hexesAnnounced = 0;
+  int64_t loaded = 0;    // misc objects loaded
+  size_t inputSize = 0;  // bytes in the whole input
+
   // A complete load took every record whole; bytes after the last
   // announced object do not make it incomplete.
   bool Complete() const { return stop == FrameResult::Read && !wantedPastEnd; }

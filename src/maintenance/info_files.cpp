@@ -1,18 +1,12 @@
-// The campaign info files, refreshed whenever an output database is written.
-// Both go to the current working folder and are written byte for byte, with
-// no translation:
-//
-//   camp.info     the campaign record in its own layout, except that the
-//                 first word is the declared size less 23, the second size
-//                 word and the class tag are left out, and so is the tail;
-//   version.info  the version text and one line feed.
+// The campaign info files go to the current working folder and are written
+// byte for byte, with no translation.
+#include "maintenance/info_files.h"
+
 #include <string>
 #include <string_view>
 
 #include "console/console.h"
 #include "format/fields.h"
-#include "maintenance/info_files.h"
-#include "maintenance/output_file.h"
 
 namespace campdb {
 
@@ -25,28 +19,56 @@ std::string CampInfoBytes(const tCampaignObject& campaign, Layout layout) {
   return out.TakeBuffer();
 }
 
-// Writes one info file with its console lines. A file that cannot be opened
-// (a folder of that name, the input database itself) or whose writing fails
-// is reported by its failure line; the run goes on either way.
-void WriteInfoFile(const std::string& name, const std::string& bytes, const std::optional<FileIdentity>& input,
-                   Console& console) {
-  const std::string failure = Cat("Unable to produce matching ", name, " file");
+std::string FailureLine(const std::string& name) { return Cat("Unable to produce matching ", name, " file"); }
+
+}  // namespace
+
+void InfoFiles::Add(const std::string& name, std::string bytes, Console& console) {
+  const OutputTarget target = TargetOf(name, input_);
+  if (target == OutputTarget::New || target == OutputTarget::Regular) {
+    console.WriteLine(Cat("Producing an updated ", name, " file"));
+    kept_.push_back(Kept{name, std::move(bytes)});
+    return;
+  }
+  // Nothing here can be replaced: a device is written now, whatever becomes
+  // of the database; a folder or the input database is refused.
   OutputFile file;
-  if (!file.OpenInPlace(name, input)) {
-    console.WriteLine(failure);
+  if (!file.OpenInPlace(name, input_)) {
+    console.WriteLine(FailureLine(name));
+    console.Diagnostic(file.Reason());
     return;
   }
   console.WriteLine(Cat("Producing an updated ", name, " file"));
   const bool written = file.Put(bytes.data(), bytes.size());
-  if (!file.Finish() || !written) console.WriteLine(failure);
+  if (!file.Finish() || !written) {
+    console.WriteLine(FailureLine(name));
+    console.Diagnostic(file.Reason());
+  }
 }
 
-}  // namespace
+void InfoFiles::Commit(const std::optional<FileIdentity>& database, Console& console) {
+  for (const Kept& kept : kept_) {
+    // A database written under an info file's name is not then overwritten
+    // by the info file.
+    if (database && IdentityOf(kept.name) == database) {
+      console.WriteLine(FailureLine(kept.name));
+      console.Diagnostic(Cat(kept.name, ": is the output database just written"));
+      continue;
+    }
+    OutputFile file;
+    const bool written =
+        file.OpenReplacing(kept.name, input_) && file.Put(kept.bytes.data(), kept.bytes.size());
+    if (!file.Finish() || !written) {
+      console.WriteLine(FailureLine(kept.name));
+      console.Diagnostic(file.Reason());
+    }
+  }
+  kept_.clear();
+}
 
-void WriteInfoFiles(const tCampaignObject& campaign, Layout layout, const std::optional<FileIdentity>& input,
-                    Console& console) {
-  WriteInfoFile("camp.info", CampInfoBytes(campaign, layout), input, console);
-  WriteInfoFile("version.info", std::string(campaign.version) + '\n', input, console);
+void AddInfoFiles(const tCampaignObject& campaign, Layout layout, InfoFiles& files, Console& console) {
+  files.Add("camp.info", CampInfoBytes(campaign, layout), console);
+  files.Add("version.info", std::string(campaign.version) + '\n', console);
 }
 
 }  // namespace campdb

@@ -1,11 +1,15 @@
 #include "maintenance/output_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 namespace campdb {
 
@@ -24,6 +28,66 @@ bool InjectedFault() {
     return true;
   }
   return false;
+}
+
+// --- temporary files an interrupt must remove ------------------------------
+
+// The temporary files not yet moved into place, kept where a signal handler
+// may read them: fixed storage, each entry's path written completely before
+// it is marked in use. A run has at most the output database and one info
+// file in the making at a time.
+struct TemporaryEntry {
+  char path[4096];
+  volatile sig_atomic_t inUse;
+};
+TemporaryEntry temporaries[4];
+
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Holds off the interrupts for its lifetime, so that a temporary file is
+// never made or moved without its entry agreeing.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : kInterrupts) sigaddset(&held, signal);
+    ::sigprocmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+void Remember(const std::string& path) {
+  if (path.size() >= sizeof temporaries[0].path) return;  // no such path can be made
+  for (TemporaryEntry& entry : temporaries) {
+    if (entry.inUse) continue;
+    std::memcpy(entry.path, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    entry.inUse = 1;
+    return;
+  }
+}
+
+void Forget(const std::string& path) {
+  for (TemporaryEntry& entry : temporaries) {
+    if (entry.inUse && path == entry.path) {
+      entry.inUse = 0;
+      return;
+    }
+  }
+}
+
+// Only calls that are safe in a signal handler: unlink and _exit.
+extern "C" void RemoveTemporariesAndEnd(int signal) {
+  for (TemporaryEntry& entry : temporaries) {
+    if (entry.inUse) ::unlink(entry.path);
+  }
+  ::_exit(128 + signal);
 }
 
 // --- system calls, each counted --------------------------------------------
@@ -72,7 +136,9 @@ bool SyncFolder(const std::string& folder) {
   } else if (::fsync(fd) != 0 && errno != EINVAL) {
     synced = false;
   }
+  const int error = errno;
   ::close(fd);
+  errno = error;
   return synced;
 }
 
@@ -106,18 +172,32 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Creates a new, empty temporary file in `folder`, with the permissions a
-// newly created file gets. The name is short and fixed in form, so it fits
-// wherever the target's own name fits.
-int CreateTemporary(const std::string& folder, std::string& path) {
+// Creates a new, empty temporary file in `folder` with the given mode (less
+// the umask), and remembers it for an interrupt to remove. The name is
+// short and fixed in form, so it fits wherever the target's own name fits.
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& path) {
   static unsigned counter = 0;
   const std::string prefix = folder == "/" ? "/" : folder + "/";
   for (int attempt = 0; attempt < 100; ++attempt) {
     path = prefix + ".campdb-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    InterruptsHeld held;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) Remember(path);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
+  errno = EEXIST;
   return -1;
+}
+
+// Gives the new file the owner, group and permission bits of the file it
+// replaces. Only a privileged process may give a file away; any process may
+// at least try the group, which works for a group it belongs to. The bits
+// are set last, since a change of owner clears the set-user-id bit.
+void TakeOverOwnerAndMode(int fd, const struct stat& old) {
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+  }
+  ::fchmod(fd, old.st_mode & 07777);
 }
 
 // Whether `name` could be opened for writing, without changing what is
@@ -132,12 +212,16 @@ bool CouldOpenForWriting(const std::string& name, bool exists) {
   }
   struct stat entry {};
   if (::lstat(name.c_str(), &entry) == 0) return true;  // a link to nothing yet
+  // The probe is never left behind by an interrupt.
+  InterruptsHeld held;
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   ::close(fd);
   ::unlink(name.c_str());
   return true;
 }
+
+constexpr std::string_view kIsTheInput = "refers to the input database, which is never written";
 
 }  // namespace
 
@@ -147,25 +231,65 @@ std::optional<FileIdentity> IdentityOf(const std::string& name) {
   return IdentityFromStat(st);
 }
 
+OutputTarget TargetOf(const std::string& name, const std::optional<FileIdentity>& input) {
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) return OutputTarget::New;
+  if (S_ISDIR(st.st_mode)) return OutputTarget::Folder;
+  if (IsTheFile(st, input)) return OutputTarget::Input;
+  return S_ISREG(st.st_mode) ? OutputTarget::Regular : OutputTarget::Device;
+}
+
+void RemoveTemporaryFilesOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = RemoveTemporariesAndEnd;
+  sigemptyset(&action.sa_mask);
+  for (int signal : kInterrupts) sigaddset(&action.sa_mask, signal);
+  for (int signal : kInterrupts) {
+    struct sigaction previous {};
+    if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
 OutputFile::~OutputFile() { Abandon(); }
+
+bool OutputFile::Refuse(int error) {
+  if (error_ == 0 && ownReason_.empty()) error_ = error != 0 ? error : EIO;
+  return false;
+}
+
+bool OutputFile::Refuse(std::string reason) {
+  if (error_ == 0 && ownReason_.empty()) ownReason_ = std::move(reason);
+  return false;
+}
+
+std::string OutputFile::Reason() const {
+  return name_ + ": " + (ownReason_.empty() ? std::string(std::strerror(error_ != 0 ? error_ : EIO)) : ownReason_);
+}
 
 bool OutputFile::OpenReplacing(const std::string& name, const std::optional<FileIdentity>& input) {
   Abandon();
   name_ = name;
   failed_ = false;
+  error_ = 0;
+  ownReason_.clear();
+  written_.reset();
   struct stat st {};
   const bool exists = ::stat(name.c_str(), &st) == 0;
-  if (exists && (S_ISDIR(st.st_mode) || IsTheFile(st, input))) return false;
+  if (exists && S_ISDIR(st.st_mode)) return Refuse(EISDIR);
+  if (exists && IsTheFile(st, input)) return Refuse(std::string(kIsTheInput));
 
   if (exists && !S_ISREG(st.st_mode)) {
     // A device or a pipe: there is nothing to replace, only to write to.
     fd_ = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) return Refuse(errno);
     struct stat opened {};
     if (::fstat(fd_, &opened) != 0 || S_ISDIR(opened.st_mode) || IsTheFile(opened, input)) {
+      const int error = S_ISDIR(opened.st_mode) ? EISDIR : errno;
+      const bool isInput = IsTheFile(opened, input);
       ::close(fd_);
       fd_ = -1;
-      return false;
+      return isInput ? Refuse(std::string(kIsTheInput)) : Refuse(error);
     }
     target_ = name;
     mode_ = Mode::Device;
@@ -176,16 +300,18 @@ bool OutputFile::OpenReplacing(const std::string& name, const std::optional<File
   // the operator may not write, an empty name or one too long for its folder
   // cannot be opened, and is refused now rather than when the finished file
   // would be moved over it.
-  if (!CouldOpenForWriting(name, exists)) return false;
+  if (!CouldOpenForWriting(name, exists)) return Refuse(errno);
 
   target_ = ResolvedTarget(name);
-  fd_ = CreateTemporary(FolderOf(target_), temporary_);
+  // A file that replaces another is made readable by its maker alone until
+  // it has the old file's owner and mode, so that it is never open to more
+  // people than the old file was.
+  fd_ = CreateTemporary(FolderOf(target_), exists ? 0600 : 0666, temporary_);
   if (fd_ < 0) {
     temporary_.clear();
-    return false;
+    return Refuse(errno);
   }
-  // The new file takes over the permissions of the one it replaces.
-  if (exists) ::fchmod(fd_, st.st_mode & 07777);
+  if (exists) TakeOverOwnerAndMode(fd_, st);
   mode_ = Mode::Replacing;
   return true;
 }
@@ -195,15 +321,28 @@ bool OutputFile::OpenInPlace(const std::string& name, const std::optional<FileId
   name_ = name;
   target_ = name;
   failed_ = false;
+  error_ = 0;
+  ownReason_.clear();
+  written_.reset();
   // Opened without truncating, so that nothing is lost before the file has
   // been checked: it may be the input database under another name.
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) return Refuse(errno);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || IsTheFile(st, input) ||
-      (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
+  int error = 0;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+  } else if (IsTheFile(st, input)) {
     ::close(fd);
-    return false;
+    return Refuse(std::string(kIsTheInput));
+  } else if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    ::close(fd);
+    return Refuse(error);
   }
   fd_ = fd;
   mode_ = S_ISREG(st.st_mode) ? Mode::InPlace : Mode::Device;
@@ -212,7 +351,10 @@ bool OutputFile::OpenInPlace(const std::string& name, const std::optional<FileId
 
 bool OutputFile::Put(const char* data, size_t size) {
   if (fd_ < 0 || failed_) return false;
-  if (!WriteAll(fd_, data, size)) failed_ = true;
+  if (!WriteAll(fd_, data, size)) {
+    failed_ = true;
+    Refuse(errno);
+  }
   return !failed_;
 }
 
@@ -222,35 +364,52 @@ bool OutputFile::Finish() {
     Abandon();
     return false;
   }
+  struct stat st {};
+  const bool known = ::fstat(fd_, &st) == 0;
   if (mode_ != Mode::Replacing) {
     const bool closed = CloseFile(fd_);
+    if (!closed) Refuse(errno);
     fd_ = -1;
     mode_ = Mode::Closed;
+    if (closed && known) written_ = IdentityFromStat(st);
     return closed;
   }
 
-  const bool synced = SyncFile(fd_);
-  const bool closed = CloseFile(fd_);
+  bool done = SyncFile(fd_) || Refuse(errno);
+  if (!CloseFile(fd_)) done = Refuse(errno);
   fd_ = -1;
-  if (!synced || !closed || !MoveOver(temporary_, target_)) {
-    ::unlink(temporary_.c_str());
-    temporary_.clear();
+  if (done) {
+    InterruptsHeld held;
+    done = MoveOver(temporary_, target_) || Refuse(errno);
+    if (done) Forget(temporary_);
+  }
+  if (!done) {
+    DropTemporary();
     mode_ = Mode::Closed;
     return false;
   }
   temporary_.clear();
   mode_ = Mode::Closed;
+  if (known) written_ = IdentityFromStat(st);
   // The new file is in place now; a folder that cannot be synced leaves it
   // there but not known to be safe on disk, which is still a failure.
-  return SyncFolder(FolderOf(target_));
+  if (!SyncFolder(FolderOf(target_))) return Refuse(errno);
+  return true;
 }
 
 void OutputFile::Abandon() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-  temporary_.clear();
+  DropTemporary();
   mode_ = Mode::Closed;
+}
+
+void OutputFile::DropTemporary() {
+  if (temporary_.empty()) return;
+  InterruptsHeld held;
+  ::unlink(temporary_.c_str());
+  Forget(temporary_);
+  temporary_.clear();
 }
 
 namespace output_faults {

@@ -5,11 +5,16 @@
 // go to a new temporary file in the same folder, which is flushed to disk,
 // closed and renamed over the name, after which the folder itself is synced.
 // A failure at any point removes the temporary file, so an earlier file of
-// that name is left exactly as it was. A name that is an existing device or
-// pipe is written directly.
+// that name is left exactly as it was. A file that replaces another takes
+// over its permission bits and, where the process may set them, its owner
+// and group; a new file gets the usual mode (0666 less the umask). A name
+// that is an existing device or pipe is written directly. The info files
+// that describe a database are replaced the same way, once it is in place.
 //
-// The report and the info files are written in place: created, or truncated
-// and rewritten.
+// The report is written in place: created, or truncated and rewritten.
+//
+// A run interrupted by SIGINT, SIGTERM or SIGHUP removes the temporary
+// files it has made before it ends (see RemoveTemporaryFilesOnInterrupt).
 //
 // No output file is ever the input database: a name that refers to it (the
 // same device and inode, however the name is spelled) cannot be opened, and
@@ -36,6 +41,19 @@ struct FileIdentity {
 // Identity of the file a name refers to, links followed; empty when there is
 // no such file.
 std::optional<FileIdentity> IdentityOf(const std::string& name);
+
+// What a name that a file would be written under refers to now, links
+// followed: nothing yet (or nothing that can be looked at), a regular file,
+// another kind of file (a device, a pipe), a folder, or the file `input`
+// (the input database, which nothing may replace).
+enum class OutputTarget { New, Regular, Device, Folder, Input };
+OutputTarget TargetOf(const std::string& name, const std::optional<FileIdentity>& input);
+
+// From now on SIGINT, SIGTERM and SIGHUP remove every temporary file an
+// OutputFile has made and not yet moved into place, then end the process
+// with 128 + the signal. A signal that was ignored when this is called stays
+// ignored.
+void RemoveTemporaryFilesOnInterrupt();
 
 class OutputFile final : public ByteSink {
  public:
@@ -67,6 +85,11 @@ class OutputFile final : public ByteSink {
 
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Name() const { return name_; }
+  // After a failure: the name and why it failed, as the system put it
+  // ("out.db: No space left on device").
+  std::string Reason() const;
+  // After a successful Finish: the file now under the name.
+  const std::optional<FileIdentity>& Written() const { return written_; }
 
  private:
   enum class Mode { Closed, Replacing, InPlace, Device };
@@ -77,11 +100,20 @@ class OutputFile final : public ByteSink {
   int fd_ = -1;
   Mode mode_ = Mode::Closed;
   bool failed_ = false;
+  // The first failure: a system error number, or a reason of the tool's own.
+  int error_ = 0;
+  std::string ownReason_;
+  std::optional<FileIdentity> written_;
+
+  bool Refuse(int error);
+  bool Refuse(std::string reason);
+  void DropTemporary();
 };
 
 // Fault injection for tests, kept apart from the tool's own use: counts the
 // operations output files perform on the system (each write, sync, close and
-// rename) and can make one of them fail as though the disk had refused it.
+// rename, and each folder sync) and can make one of them fail as though the
+// disk had refused it.
 namespace output_faults {
 // From now on, the nth operation (1 = the next) fails; 0 injects nothing.
 // Resets the count.

@@ -8,12 +8,11 @@
 
 namespace campdb {
 
-int64_t WriteRecords(const Database& db, ByteWriter& out, const std::optional<FileIdentity>& input,
-                     Console& console) {
+int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, Console& console, Text unloaded) {
   WriteRecord(out, db.header, db.layout);
   WriteRecord(out, db.campaign, db.layout);
   // The info files describe the campaign as it is being written.
-  WriteInfoFiles(db.campaign, db.layout, input, console);
+  AddInfoFiles(db.campaign, db.layout, infoFiles, console);
   WriteRecord(out, db.map, db.layout);
   for (const tMapHex& hex : db.hexes) WriteRecord(out, hex, db.layout);
   WriteRecord(out, db.political, db.layout);
@@ -28,19 +27,23 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, const std::optional<Fi
     WriteObject(out, db.objects[static_cast<size_t>(i)], db.layout);
     ++written;
   }
+  out.WriteRun(unloaded);
   return written + db.hexCount() + 3;
 }
 
-bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input,
-                   Console& console) {
+bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
+                   Text unloaded) {
   ByteWriter out(&file);
-  const int64_t written = WriteRecords(db, out, input, console);
+  InfoFiles infoFiles(input);
+  const int64_t written = WriteRecords(db, out, infoFiles, console, unloaded);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();
   if (!flushed || !file.Finish()) {
     console.WriteLine(Cat("ERROR: unable to write output database ", file.Name()));
+    console.Diagnostic(file.Reason());
     return false;
   }
+  infoFiles.Commit(file.Written(), console);
   console.WriteLine(Cat("Wrote ", written, " objects"));
   return true;
 }

@@ -12,17 +12,25 @@
 namespace campdb {
 
 class Console;
+class InfoFiles;
 
-// Writes the records: header, campaign (then the campaign info files, which
-// may not be the file `input`), map, hexes, political record, then the misc
-// objects whose flag is 0, walking the objects from the first until the
-// loaded count of them has been written or the objects run out. Returns the
-// number of objects written, header not counted.
-int64_t WriteRecords(const Database& db, ByteWriter& out, const std::optional<FileIdentity>& input, Console& console);
+// Writes the records: header, campaign (then the campaign info files, whose
+// lines are printed there and whose bytes `infoFiles` keeps until the
+// database is in place), map, hexes, political record, then the misc objects
+// whose flag is 0, walking the objects from the first until the loaded count
+// of them has been written or the objects run out. Then come the `unloaded`
+// bytes, verbatim: the part of the input the load did not take, which an
+// Edit run gives back. Returns the number of objects written, header not
+// counted; the unloaded bytes count for nothing.
+int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, Console& console,
+                     Text unloaded = {});
 
 // Writes the whole output database into `file` and completes it. Only once
-// the file is safely in place does it print "Wrote N objects"; on any failure
-// it prints the error line instead and returns false.
-bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console);
+// the file is safely in place are the info files (which may not be the file
+// `input`) written, then "Wrote N objects" printed; on any failure it prints
+// the error line and the reason instead, leaves the info files as they were,
+// and returns false.
+bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
+                   Text unloaded = {});
 
 }  // namespace campdb

@@ -8,9 +8,10 @@ namespace campdb {
 namespace {
 
 struct Script {
-  explicit Script(std::string input) : in(std::move(input)), console(in, out) {}
+  explicit Script(std::string input) : in(std::move(input)), console(in, out, &err) {}
   std::istringstream in;
   std::ostringstream out;
+  std::ostringstream err;
   Console console;
 };
 
@@ -72,26 +73,37 @@ TEST(ConsoleTest, EndOfInputEndsNumbersTextAndAnswers) {
   EXPECT_EQ(garbage.out.str(), "That is not a number, please try again\n");
 }
 
-TEST(ConsoleTest, TextLinesAreCutAtTheirLimit) {
-  Script s("abcdef\nxyz\r\nlast");
+// A line longer than the limit is cut there and the rest of it, through its
+// line feed, is dropped with one note; a line of exactly the limit is whole.
+// Dropping meets no end of input, even on a last line without a line feed.
+TEST(ConsoleTest, TextLinesAreCutAtTheirLimitAndLoseTheRestOfTheLine) {
+  Script s("abcdef\nxyz\r\nlong\rer\nlast\nabcdefgh");
+  s.console.SetEndNotice("End of input, leaving the editor");
   EXPECT_EQ(s.console.ReadTextLine(4), "abcd");
-  EXPECT_EQ(s.console.ReadTextLine(4), "ef");
   EXPECT_EQ(s.console.ReadTextLine(4), "xyz\r");  // exactly the limit: line end taken
+  EXPECT_EQ(s.console.ReadTextLine(4), "long");    // the carriage return is no line end
   EXPECT_EQ(s.console.ReadTextLine(10), "last");
+  EXPECT_EQ(s.console.ReadTextLine(3), "abc");
+  EXPECT_FALSE(s.console.Ended());
   EXPECT_EQ(s.console.ReadTextLine(10), std::nullopt);
+  EXPECT_EQ(s.out.str(), "End of input, leaving the editor\n");
+  const std::string note = "campdb: note: answer cut to 4 characters; the rest of its line was dropped\n";
+  EXPECT_EQ(s.err.str(), note + note + "campdb: note: answer cut to 3 characters; the rest of its line was dropped\n");
 }
 
 TEST(ConsoleTest, RestOfLineReadsNeverMeetTheEnd) {
-  Script s("Nrest of line\n");
+  Script s("N" + std::string(5000, 'r') + "\nnext\nlast");
   s.console.SetEndNotice("End of input, leaving the editor");
   EXPECT_EQ(s.console.ReadAnswerChar(), 'N');
-  EXPECT_EQ(s.console.TakeRestOfLine(254), "rest of line");
-  EXPECT_EQ(s.console.TakeRestOfLine(254), "");
+  s.console.DiscardRestOfLine();  // however long the rest of the line
+  EXPECT_EQ(s.console.ReadTextLine(254), "next");
+  s.console.DiscardRestOfLine();
   s.console.DiscardRestOfLine();
   EXPECT_FALSE(s.console.Ended());
   EXPECT_EQ(s.console.ReadTextLine(254), std::nullopt);
   EXPECT_EQ(s.console.ReadAnswerChar(), std::nullopt);
   EXPECT_EQ(s.out.str(), "End of input, leaving the editor\n");  // printed once
+  EXPECT_EQ(s.err.str(), "");
 }
 
 TEST(ConsoleTest, CatJoinsTextNumbersAndCountedStrings) {

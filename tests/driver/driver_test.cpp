@@ -88,6 +88,79 @@ TEST(ToolRun, EditWithoutChangesWritesTheSameBytesInBothLayouts) {
   EXPECT_EQ(ReadFile("s"), ostrel);
 }
 
+// Where the load stops short of the input's end, an unchanged Edit still
+// gives the input back byte for byte: the bytes it did not load follow the
+// objects verbatim. "Wrote" counts only the objects. Clean drops those bytes:
+// it writes what it writes from the input without them.
+TEST(ToolRun, EditGivesBackTheBytesTheLoadDidNotTake) {
+  ScratchFolder folder;
+  const MixedDatabase mixed = MakeMixedDatabase();
+  const std::vector<testdb::Bytes>& objects = mixed.db.objects;  // 14, on 4 hexes
+  const auto sizeOf = [&](size_t from, size_t to) {
+    size_t size = 0;
+    for (size_t i = from; i < to; ++i) size += objects[i].size();
+    return size;
+  };
+  testdb::News mismatched;
+  mismatched.frame.size = 100;
+  mismatched.frame.size2 = 101;
+  const testdb::Bytes bad = testdb::ToBytes(mismatched);
+
+  struct Case {
+    const char* what;
+    testdb::Database db;
+    testdb::Bytes after;  // bytes after the objects
+    size_t unloaded;      // bytes at the end the load does not take
+    int written;
+  };
+  std::vector<Case> cases;
+  {
+    Case c{"size mismatch at object 5", mixed.db, "", bad.size() + sizeOf(5, 14), 5 + 4 + 3};
+    c.db.objects.insert(c.db.objects.begin() + 5, bad);
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"the file ends inside a size word", mixed.db, objects[0].substr(0, 5), 5, 14 + 4 + 3};
+    c.db.header.objectCount = 3 + 4 + 16;
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"more objects announced than held", mixed.db, "", 0, 14 + 4 + 3};
+    c.db.header.objectCount = 3 + 4 + 20;
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"bytes after the last announced object", mixed.db, std::string("junk\0\xFF", 6), sizeOf(10, 14) + 6,
+           10 + 4 + 3};
+    c.db.header.objectCount = 3 + 4 + 10;
+    cases.push_back(std::move(c));
+  }
+  {
+    Case c{"no object announced", mixed.db, "", sizeOf(0, 14), 4 + 3};
+    c.db.header.objectCount = 0;
+    cases.push_back(std::move(c));
+  }
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string input = ToBytes(c.db, Layout::Base) + c.after;
+    WriteFile("in.db", input);
+    // "k" answers the wait after a size mismatch, if there is one.
+    const ToolRun edit = RunTool({"in.db", "-", "out.db"}, "n\nE\nk\nQ\n");
+    EXPECT_NE(edit.transcript.find(kInfoFiles + "Wrote " + std::to_string(c.written) + " objects\n" + kTearDown),
+              std::string::npos)
+        << edit.transcript;
+    EXPECT_TRUE(ReadFile("out.db") == input);
+
+    RunTool({"in.db", "-", "out.db"}, "n\nC\nk\n");
+    const auto cleaned = ReadFile("out.db");
+    EXPECT_TRUE(cleaned.has_value());
+    WriteFile("in.db", input.substr(0, input.size() - c.unloaded));
+    RunTool({"in.db", "-", "out.db"}, "n\nC\n");
+    EXPECT_TRUE(cleaned == ReadFile("out.db"));
+  }
+}
+
 TEST(ToolStart, MissingInputOrEndOfInputWritesNothing) {
   ScratchFolder folder;
   WriteFile("in.db", ToBytes(testdb::Database{}, Layout::Base));
@@ -136,11 +209,14 @@ TEST(ToolSafety, NoFileIsWrittenOverTheInput) {
 
   for (const std::string name : {"in.db", "./in.db", "hard.db", "sym.db", "."}) {
     const ToolRun run = RunTool({"in.db", "-", name}, "n E\n");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.transcript, kQuestions + NoOutputDatabase(name) + Load(14) + kTearDown);
+    EXPECT_EQ(run.diagnostics, "campdb: " + name +
+                                   (name == "." ? ": Is a directory\n"
+                                                : ": refers to the input database, which is never written\n"));
     // The same for a report; the database is still loaded and released.
     const ToolRun report = RunTool({"in.db", name}, "nr");
-    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.status, 1);
     EXPECT_EQ(report.transcript, kQuestions + "Unable to open output file " + name +
                                      ",\n   so a full report will not be generated\n" + Load(14) + kTearDown);
   }
@@ -169,7 +245,7 @@ TEST(ToolSafety, AnOutputNameThatCannotBeOpenedIsRefusedBeforeLoading) {
 
   for (const std::string& name : names) {
     const ToolRun run = RunTool({"in.db", "-", name}, "n C\n");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.transcript, kQuestions + NoOutputDatabase(name) + Load(14) + kTearDown);
   }
   EXPECT_EQ(folder.Names(), (Names{"in.db", "kept.db"}));
@@ -191,16 +267,9 @@ TEST(ToolSafety, FailedWritesAreReportedAndKeepTheEarlierOutput) {
                                    Lines({"After cleaning thinks there are 14 objects", "   and numobjects is 7"}) +
                                    kInfoFiles + failed);
   EXPECT_EQ(ReadFile("out.db"), earlier);
-  EXPECT_EQ(folder.Names(), (Names{"camp.info", "in.db", "out.db", "version.info"}));
-
-  // Under a smaller limit camp.info fails too, after it was opened.
-  const ToolRun tiny = RunTool({"in.db", "-", "out.db"}, "n E\n", 100);
-  EXPECT_EQ(tiny.status, 1);
-  ExpectTranscript(tiny, kQuestions + Load(14),
-                   Lines({"Producing an updated camp.info file", "Unable to produce matching camp.info file",
-                          "Producing an updated version.info file"}) +
-                       failed);
-  EXPECT_EQ(ReadFile("out.db"), earlier);
+  EXPECT_EQ(tooBig.diagnostics, "campdb: out.db: File too large\n");
+  // The info files follow their database: none was written.
+  EXPECT_EQ(folder.Names(), (Names{"in.db", "out.db"}));
 
   // A device is written directly; a full one fails.
   const ToolRun full = RunTool({"in.db", "-", "/dev/full"}, "n C\n");
@@ -217,6 +286,82 @@ TEST(ToolSafety, FailedWritesAreReportedAndKeepTheEarlierOutput) {
             std::string::npos);
   EXPECT_NE(ReadFile("out.db"), earlier);
   EXPECT_EQ(ReadFile("in.db"), input);
+}
+
+// One row per kind of run: what the tool was given, its exit status and
+// everything it said on standard error. Standard output is never the place
+// for any of it.
+TEST(ToolRun, ExitStatusesAndWhatStandardErrorSays) {
+  ScratchFolder folder;
+  MixedDatabase mixed = MakeMixedDatabase();
+  const std::string good = ToBytes(mixed.db, Layout::Base);
+  WriteFile("good.db", good);
+  WriteFile("trailing.db", good + "bytes after the last object");
+  WriteFile("cut.db", good.substr(0, good.size() - 10));
+  WriteFile("empty.db", "");
+  fs::create_directory("folder");
+  testdb::Database shortList = mixed.db;
+  shortList.header.objectCount = 3 + 4 + 16;  // two objects more than the file holds
+  WriteFile("short.db", ToBytes(shortList, Layout::Base));
+  testdb::Database mismatch = mixed.db;
+  testdb::News news;
+  news.frame.size2 = 999;
+  mismatch.objects.insert(mismatch.objects.begin() + 3, testdb::ToBytes(news));
+  size_t notLoaded = 0;
+  for (size_t i = 3; i < mismatch.objects.size(); ++i) notLoaded += mismatch.objects[i].size();
+  ASSERT_EQ(notLoaded, 4751u);  // from the object that failed to the end
+  WriteFile("mismatch.db", ToBytes(mismatch, Layout::Base));
+
+  const std::string warning = "campdb: warning: ";
+  struct Row {
+    std::vector<std::string> args;
+    std::string input;
+    int status;
+    std::string diagnostics;
+  };
+  const std::vector<Row> rows = {
+      {{"good.db", "-", "out.db"}, "n C\n", 0, ""},
+      {{"good.db", "-", "out.db"}, "n E\nQ\n", 0, ""},
+      {{"good.db", "report.txt"}, "n R\n", 0, ""},
+      // Bytes after the last announced object do not make a load incomplete.
+      {{"trailing.db", "-", "out.db"}, "n C\n", 0, ""},
+      {{"good.db"}, "n", 1, ""},
+      {{"good.db", "-", "no-such-dir/out.db"}, "n C\n", 1,
+       "campdb: no-such-dir/out.db: No such file or directory\n"},
+      {{"good.db", "folder"}, "n R\n", 1, "campdb: folder: Is a directory\n"},
+      {{"good.db", "-", "/dev/full"}, "n C\n", 1, "campdb: /dev/full: No space left on device\n"},
+      // The shiplist the ship editor cannot open is told, and the run goes on.
+      {{"good.db", "-", "out.db"}, "n E\nS 24\nT\nNew type\nno-such.txt\nQ\nQ\n", 0,
+       "campdb: no-such.txt: No such file or directory\n"},
+      {{"missing.db"}, "", 2, "campdb: missing.db: No such file or directory\n"},
+      {{"folder"}, "", 2, "campdb: folder: Is a directory\n"},
+      {{"cut.db", "-", "out.db"}, "n C\n", 3,
+       warning + "cut.db: the file ends inside object 14 of 14; 14 of 14 objects loaded\n"},
+      {{"cut.db", "report.txt"}, "n R\n", 3,
+       warning + "cut.db: the file ends inside object 14 of 14; 14 of 14 objects loaded\n"},
+      {{"short.db", "-", "out.db"}, "n E\nQ\n", 3,
+       warning + "short.db: loading stopped at object 15 of 16 (end of file); 0 bytes not loaded\n"},
+      {{"mismatch.db", "-", "out.db"}, "n C\n", 3,
+       warning + "mismatch.db: loading stopped at object 4 of 15 (size mismatch); 4,751 bytes not loaded\n"},
+      {{"empty.db", "report.txt"}, "n R\n", 3, warning + "empty.db: the file ends inside the header\n"},
+      // The wrong layout: read as Ostrel, the hexes are misread too.
+      {{"good.db", "-", "out.db"}, "y C\n", 3,
+       warning + "good.db: the file ends inside the campaign record; 0 of 18 objects loaded\n"},
+      // A run that could not write its output fails, damaged input or not.
+      {{"cut.db", "-", "no-such-dir/out.db"}, "n C\n", 1,
+       "campdb: no-such-dir/out.db: No such file or directory\n" + warning +
+           "cut.db: the file ends inside object 14 of 14; 14 of 14 objects loaded\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args[0] + " " + row.input);
+    const ToolRun run = RunTool(row.args, row.input);
+    EXPECT_EQ(run.status, row.status);
+    EXPECT_EQ(run.diagnostics, row.diagnostics);
+    EXPECT_EQ(run.transcript.find("campdb:"), std::string::npos);
+    if (row.status != 2 && row.input.size() > 1) {
+      EXPECT_TRUE(run.transcript.ends_with(kTearDown));
+    }
+  }
 }
 
 }  // namespace

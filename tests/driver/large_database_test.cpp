@@ -14,6 +14,7 @@
 #include "format/run_settings.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/writer.h"
+#include "report/info_files.h"
 #include "support/large_database.h"
 
 namespace campdb::testing {
@@ -56,7 +57,8 @@ std::string WriteBack(Database& db) {
   std::ostringstream out;
   Console console(in, out);
   ByteWriter writer;
-  WriteRecords(db, writer, console);
+  InfoFiles infoFiles;
+  WriteRecords(db, writer, console, infoFiles);
   return writer.TakeBuffer();
 }
 

@@ -2,6 +2,7 @@
 // of a test, small file utilities, and a runner for the built tool.
 #pragma once
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -68,9 +69,10 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
 }
 
 struct ToolRun {
-  std::string transcript;  // standard output
-  int status = -1;         // exit status; -1 when it did not exit normally
-  int signal = 0;          // the signal that ended it, if one did
+  std::string transcript;   // standard output
+  std::string diagnostics;  // standard error
+  int status = -1;          // exit status; -1 when it did not exit normally
+  int signal = 0;           // the signal that ended it, if one did
 };
 
 // Limits a run of the tool is held to.
@@ -85,26 +87,26 @@ struct ToolLimits {
   unsigned watchdogSeconds = 0;
 };
 
-// Runs the built tool in the working folder. Standard input comes from a
-// removed temporary file, so the folder holds only what the tool made;
-// standard output is a pipe, which a file-size limit does not reach. At most
-// the first 16 MiB of the transcript are kept.
-inline ToolRun RunTool(std::vector<std::string> args, const std::string& input, const ToolLimits& limits) {
-  char inName[] = "/tmp/campdb-stdin-XXXXXX";
-  const int inFd = ::mkstemp(inName);
-  ::unlink(inName);
-  int pipeFds[2];
-  if (::write(inFd, input.data(), input.size()) != static_cast<ssize_t>(input.size()) || ::pipe(pipeFds) != 0) {
-    std::abort();
-  }
-  ::lseek(inFd, 0, SEEK_SET);
+// A run of the built tool in progress: its process, and the reading ends of
+// the pipes its standard output and standard error go to.
+struct StartedTool {
+  pid_t pid = -1;
+  int out = -1;
+  int err = -1;
+};
 
+// Starts the built tool in the working folder with `input` as its standard
+// input (the descriptor is closed here).
+inline StartedTool StartTool(std::vector<std::string> args, int input, const ToolLimits& limits = {}) {
+  int outFds[2];
+  int errFds[2];
+  if (::pipe(outFds) != 0 || ::pipe(errFds) != 0) std::abort();
   const pid_t child = ::fork();
   if (child == 0) {
-    ::dup2(inFd, 0);
-    ::dup2(pipeFds[1], 1);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
+    ::dup2(input, 0);
+    ::dup2(outFds[1], 1);
+    ::dup2(errFds[1], 2);
+    for (int fd : {input, outFds[0], outFds[1], errFds[0], errFds[1]}) ::close(fd);
     if (limits.fileSize) {
       ::signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{*limits.fileSize, *limits.fileSize};
@@ -123,25 +125,60 @@ inline ToolRun RunTool(std::vector<std::string> args, const std::string& input, 
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
-  ::close(pipeFds[1]);
-  ::close(inFd);
-  ToolRun run;
-  constexpr size_t kTranscriptLimit = size_t{16} << 20;
+  ::close(input);
+  ::close(outFds[1]);
+  ::close(errFds[1]);
+  return StartedTool{child, outFds[0], errFds[0]};
+}
+
+// Adds what `fd` has to `text` (at most 16 MiB are kept), waiting at most
+// `timeoutMs` for it; false once the pipe has ended.
+inline bool ReadSome(int fd, std::string& text, int timeoutMs) {
+  pollfd ready{fd, POLLIN, 0};
+  if (::poll(&ready, 1, timeoutMs) <= 0) return true;
   char chunk[4096];
-  for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) != 0;) {
-    if (got > 0) {
-      if (run.transcript.size() < kTranscriptLimit) run.transcript.append(chunk, static_cast<size_t>(got));
-    } else if (errno != EINTR) {
+  const ssize_t got = ::read(fd, chunk, sizeof chunk);
+  if (got < 0) return errno == EINTR;
+  if (got == 0) return false;
+  if (text.size() < (size_t{16} << 20)) text.append(chunk, static_cast<size_t>(got));
+  return true;
+}
+
+// Reads both pipes to their end and waits for the process; `run` may hold
+// what was read from them before.
+inline ToolRun FinishTool(const StartedTool& tool, ToolRun run = {}) {
+  bool outOpen = true;
+  bool errOpen = true;
+  while (outOpen || errOpen) {
+    pollfd fds[2] = {{outOpen ? tool.out : -1, POLLIN, 0}, {errOpen ? tool.err : -1, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
       break;
     }
+    if (outOpen && fds[0].revents != 0) outOpen = ReadSome(tool.out, run.transcript, 0);
+    if (errOpen && fds[1].revents != 0) errOpen = ReadSome(tool.err, run.diagnostics, 0);
   }
-  ::close(pipeFds[0]);
+  ::close(tool.out);
+  ::close(tool.err);
   int wstatus = 0;
-  while (::waitpid(child, &wstatus, 0) < 0 && errno == EINTR) {
+  while (::waitpid(tool.pid, &wstatus, 0) < 0 && errno == EINTR) {
   }
   run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
   return run;
+}
+
+// Runs the built tool in the working folder. Standard input comes from a
+// removed temporary file, so the folder holds only what the tool made;
+// standard output and standard error are pipes, which a file-size limit
+// does not reach.
+inline ToolRun RunTool(std::vector<std::string> args, const std::string& input, const ToolLimits& limits) {
+  char inName[] = "/tmp/campdb-stdin-XXXXXX";
+  const int inFd = ::mkstemp(inName);
+  ::unlink(inName);
+  if (inFd < 0 || ::write(inFd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) std::abort();
+  ::lseek(inFd, 0, SEEK_SET);
+  return FinishTool(StartTool(std::move(args), inFd, limits));
 }
 
 inline ToolRun RunTool(std::vector<std::string> args, const std::string& input,

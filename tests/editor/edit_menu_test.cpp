@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,6 +142,70 @@ TEST_F(EditMenuTest, ChangedShipIsCopiedIntoTheCharactersEntry) {
   EXPECT_EQ(vanessa.declaredSize, sizeBefore + 7);
   EXPECT_EQ(vanessa.declaredSize2, vanessa.declaredSize);
   EXPECT_EQ(vanessa.declaredSize, vanessa.ContentSize());
+}
+
+// Ships are found by id in a list out of order too: a shipyard vessel, and
+// the ships a character's entries name.
+TEST_F(EditMenuTest, ShipsAreFoundInAListOutOfOrder) {
+  Database db = MakeDatabase();
+  std::reverse(db.slots.begin(), db.slots.end());  // ships 104..100, then Bob, Van, Vanessa
+  Script s("S 104\nB 77\nQ\nP\nVanessa\nR 4 1 1\nS\nN\nq\n");
+  EditMenu(db, s.console);
+  EXPECT_FALSE(s.Shows("ERROR: unable to find shipyard vessel"));
+  EXPECT_EQ(db.slots[0].ship->objectId, 104);
+  EXPECT_EQ(db.slots[0].ship->bpv, 77);
+  EXPECT_EQ(db.slots[4].ship->race, 4);  // ship 100
+  EXPECT_EQ(db.slots[3].ship->race, 4);  // ship 101
+  EXPECT_EQ(db.slots[2].ship->race, 1);  // ship 102 is not Vanessa's
+}
+
+// Every text answer is cut at its limit and the rest of its line dropped,
+// with one note; none of it is taken for the answers or commands after it.
+// The first of the character and ship editors' two reads passes over the
+// rest of the command's line whole, however long, without a note.
+TEST_F(EditMenuTest, OverLongTextAnswersLoseTheRestOfTheirLine) {
+  const auto run = [](size_t n, char c) { return std::string(n, c); };
+  struct Case {
+    const char* what;
+    std::string script;
+    std::function<bool(Database&)> applied;
+  };
+  const std::vector<Case> cases = {
+      {"campaign name, then its description",
+       "C\nC\n" + run(828, 'q') + "\nShort description\nQ\nQ\n",
+       [&](Database& db) {
+         return db.campaign.campaignName.bytes == run(255, 'q') &&
+                db.campaign.campaignNameCopy.bytes == run(255, 'q') &&
+                db.campaign.description.bytes == "Short description";
+       }},
+      {"player name", "P\n" + run(254, 'V') + "anessa\nq\n", [](Database&) { return true; }},
+      {"character name after a long command line",
+       "P\nVanessa\nN" + run(300, 'x') + "\n" + run(300, 'y') + "\nS\nN\nQ\n",
+       [&](Database& db) { return CharacterAt(db, 0).characterName.bytes == run(254, 'y'); }},
+      {"ship name", "S 100\nN " + run(300, 'x') + "\n" + run(260, 'z') + "\nQ\nQ\n",
+       [&](Database& db) { return Ship(db, 100).shipName.bytes == run(254, 'z'); }},
+      {"shiplist name after the ship type", "S 101\nT\nF-XX\nno-such-dir/" + run(300, 's') + "\nQ\nQ\n",
+       [&](Database& db) { return Ship(db, 101).shipType.bytes == "F-XX"; }},
+      {"fighter type", "S 102\nF 7 " + run(300, 'x') + "\n" + run(255, 'h') + "\n0\nA\n0\nB\n0\nC\nQ\nQ\n",
+       [&](Database& db) { return Ship(db, 102).bays[0].fighterType2.bytes == run(254, 'h'); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Database db = MakeDatabase();
+    Script s(c.script);
+    EditMenu(db, s.console);
+    EXPECT_TRUE(c.applied(db));
+    EXPECT_FALSE(s.Shows("Invalid")) << s.Transcript();
+    EXPECT_FALSE(s.console.Ended());
+    EXPECT_TRUE(s.Transcript().ends_with(kMainMenu));
+    // One note, naming the limit the answer was cut to (an unopenable
+    // shiplist adds its own reason after it).
+    const std::string err = s.err.str();
+    const std::string note = err.substr(0, err.find('\n') + 1);
+    EXPECT_TRUE(note.starts_with("campdb: note: answer cut to 25")) << err;
+    EXPECT_TRUE(note.ends_with(" characters; the rest of its line was dropped\n")) << err;
+    EXPECT_EQ(err.find("note:", note.size()), std::string::npos) << err;
+  }
 }
 
 TEST_F(EditMenuTest, EndOfInputStopsEditingWhereItIs) {

@@ -89,13 +89,15 @@ inline std::string WrittenBytes(tShip& ship) {
   return out.TakeBuffer();
 }
 
-// A console answering from a script and keeping its transcript.
+// A console answering from a script and keeping its transcript and its
+// diagnostics.
 struct Script {
-  explicit Script(std::string input) : in(std::move(input)), console(in, out) {}
+  explicit Script(std::string input) : in(std::move(input)), console(in, out, &err) {}
   std::string Transcript() const { return out.str(); }
   bool Shows(const std::string& part) const { return out.str().find(part) != std::string::npos; }
   std::istringstream in;
   std::ostringstream out;
+  std::ostringstream err;
   Console console;
 };
 

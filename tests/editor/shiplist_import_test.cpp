@@ -184,5 +184,37 @@ TEST_F(ShiplistImportTest, MissingFileOrTypeLeavesTheShipAndWarns) {
   EXPECT_EQ(WrittenBytes(*ship), bytes);
 }
 
+// A file that ends inside the first or second field of a line has no third
+// field there to compare: the search ends without a match. So an empty type
+// never matches the empty "line" after the last line feed. A third field
+// that begins right at the end is empty and compared as usual.
+TEST_F(ShiplistImportTest, SearchEndsWithoutAMatchWhenTheFileEndsBeforeTheThirdField) {
+  struct Case {
+    const char* what;
+    std::string type;
+    std::string lines;
+    bool found;
+  };
+  const Case cases[] = {
+      {"empty type, file ends with a line feed", "", Line("F-CA").Join() + "\n", false},
+      {"empty type, file ends in the first field", "", Line("F-CA").Join() + "\nFed", false},
+      {"empty type, file ends in the second field", "", "Fed\tCruiser", false},
+      {"type in the second field at the end", "F-CA", "Fed\tF-CA", false},
+      {"empty type, third field begins at the end", "", "Fed\tCruiser\t", true},
+      {"type in a third field ended by the end", "F-CA", "Fed\tCruiser\tF-CA", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShipFields fields;
+    fields.shipType = c.type;
+    const std::string bytes = ShipBytes(fields);
+    auto ship = ReadShip(bytes);
+    Script s(Shiplist(kHeaders + c.lines));
+    ship->ImportFromShiplist(s.console);
+    EXPECT_EQ(s.Shows("WARNING: UNABLE TO FIND SPECIFIED SHIP TYPE IN SHIPLIST"), !c.found);
+    EXPECT_EQ(WrittenBytes(*ship), bytes);  // a match at the end applies nothing
+  }
+}
+
 }  // namespace
 }  // namespace campdb::testing

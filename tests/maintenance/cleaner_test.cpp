@@ -49,5 +49,34 @@ TEST(Cleaner, KeepsPlayersTheirShipsBasesAndTheShipyard) {
   EXPECT_EQ(console, "After cleaning thinks there are 6 objects\n   and numobjects is 0\n");
 }
 
+// The ids of the objects a Clean kept, sorted.
+std::vector<int32_t> KeptIds(const Database& db) {
+  std::vector<int32_t> ids;
+  for (size_t i = 0; i < db.deleteFlags.size(); ++i) {
+    if (db.deleteFlags[i] == 0) ids.push_back(ObjectIdOf(db.slots[i]));
+  }
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+// Out of id order, a captain is still found wherever it is: the same
+// objects are kept as from the list in order.
+TEST(Cleaner, FindsCaptainsInAListOutOfOrder) {
+  std::string console;
+  const testdb::Database inOrder = testing::MakeMixedDatabase().db;
+  const std::vector<int32_t> expected = KeptIds(Clean(inOrder, console));
+  ASSERT_EQ(expected, (std::vector<int32_t>{10, 11, 20, 21, 24, 30, 40}));
+
+  testdb::Database reversed = inOrder;
+  std::reverse(reversed.objects.begin(), reversed.objects.end());
+  testdb::Database rotated = inOrder;  // the characters after their ships
+  std::rotate(rotated.objects.begin(), rotated.objects.begin() + 3, rotated.objects.end());
+  for (const testdb::Database* shuffled : {&reversed, &rotated}) {
+    const Database cleaned = Clean(*shuffled, console);
+    EXPECT_EQ(KeptIds(cleaned), expected);
+    EXPECT_EQ(console, "After cleaning thinks there are 14 objects\n   and numobjects is 7\n");
+  }
+}
+
 }  // namespace
 }  // namespace campdb

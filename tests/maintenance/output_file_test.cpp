@@ -19,6 +19,7 @@ using testing::WriteFile;
 struct InProcessRun {
   int status = 0;
   std::string transcript;
+  std::string diagnostics;
 };
 
 InProcessRun RunInProcess(std::vector<std::string> args, const std::string& input) {
@@ -32,6 +33,7 @@ InProcessRun RunInProcess(std::vector<std::string> args, const std::string& inpu
   InProcessRun run;
   run.status = RunProgram(static_cast<int>(args.size()), argv.data(), in, out, err);
   run.transcript = out.str();
+  run.diagnostics = err.str();
   return run;
 }
 
@@ -51,7 +53,9 @@ bool HasTemporaryFile(const testing::ScratchFolder& folder) {
 // Makes each write, sync, close and rename of a run that writes a database
 // fail in turn, in Clean mode and in Edit mode (a session of a lone Q): each
 // failure is reported once, and the output database is either the earlier
-// one or the complete new one, never anything in between.
+// one or the complete new one, never anything in between. The info files
+// are written only after the database is in place, the same way, so a
+// failure of the database leaves them as they were (here: not there).
 void SweepDatabaseWriteFaults(const testing::ScratchFolder& folder, const std::string& answers,
                               const std::string& complete, const std::string& successLine) {
   SCOPED_TRACE(answers);
@@ -59,11 +63,13 @@ void SweepDatabaseWriteFaults(const testing::ScratchFolder& folder, const std::s
   WriteFile("out.db", earlier);
   output_faults::FailNth(0);
   ASSERT_EQ(RunInProcess({"in.db", "-", "out.db"}, answers).status, 0);
-  const int64_t operations = output_faults::Performed();
-  ASSERT_GE(operations, 9);  // two info files written and closed; write, sync, close, rename, folder sync
+  // For each of the database, camp.info and version.info in turn: write,
+  // sync, close, rename, folder sync.
+  constexpr int64_t kStepsPerFile = 5;
+  ASSERT_EQ(output_faults::Performed(), 3 * kStepsPerFile);
 
   int64_t databaseFailures = 0;
-  for (int64_t n = 1; n <= operations; ++n) {
+  for (int64_t n = 1; n <= 3 * kStepsPerFile; ++n) {
     SCOPED_TRACE(n);
     WriteFile("out.db", earlier);
     std::filesystem::remove("camp.info");
@@ -74,24 +80,39 @@ void SweepDatabaseWriteFaults(const testing::ScratchFolder& folder, const std::s
 
     const bool databaseFailed = Count(run.transcript, "ERROR: unable to write output database out.db\n") == 1;
     EXPECT_EQ(Count(run.transcript, "Unable to produce matching") + (databaseFailed ? 1 : 0), 1u) << run.transcript;
+    EXPECT_EQ(Count(run.diagnostics, "campdb: "), 1u) << run.diagnostics;
+    EXPECT_NE(run.diagnostics.find(": Input/output error\n"), std::string::npos) << run.diagnostics;
     if (databaseFailed) {
       ++databaseFailures;
+      EXPECT_LE(n, kStepsPerFile);
       EXPECT_EQ(run.status, 1);
       EXPECT_EQ(run.transcript.find("Wrote"), std::string::npos);
       EXPECT_EQ(run.transcript.find(successLine), std::string::npos);
       // Only the folder sync comes after the new file is in place.
-      EXPECT_EQ(ReadFile("out.db"), n == operations ? complete : earlier);
+      EXPECT_EQ(ReadFile("out.db"), n == kStepsPerFile ? complete : earlier);
+      EXPECT_FALSE(ReadFile("camp.info").has_value());
+      EXPECT_FALSE(ReadFile("version.info").has_value());
     } else {
       EXPECT_EQ(run.status, 0);
       EXPECT_NE(run.transcript.find(successLine), std::string::npos);
       EXPECT_EQ(ReadFile("out.db"), complete);
+      // The failed info file is reported where it was written: after the
+      // database, before the line that counts the objects written.
+      const std::string failed = n <= 2 * kStepsPerFile ? "camp.info" : "version.info";
+      EXPECT_NE(run.transcript.find("Producing an updated version.info file\nUnable to produce matching " + failed +
+                                    " file\nWrote"),
+                std::string::npos)
+          << run.transcript;
+      EXPECT_EQ(run.diagnostics, "campdb: " + failed + ": Input/output error\n");
+      // It is in place only when the folder sync after its rename failed;
+      // the other one is written.
+      EXPECT_EQ(ReadFile(failed).has_value(), n % kStepsPerFile == 0);
+      EXPECT_TRUE(ReadFile(failed == "camp.info" ? "version.info" : "camp.info").has_value());
     }
     EXPECT_TRUE(run.transcript.ends_with("== finished tPrelimData ==\n"));
     EXPECT_FALSE(HasTemporaryFile(folder));
   }
-  // Every step of the database itself was made to fail once: its write,
-  // sync, close, rename and the folder sync.
-  EXPECT_EQ(databaseFailures, 5);
+  EXPECT_EQ(databaseFailures, kStepsPerFile);
 }
 
 TEST(OutputFile, EveryFailingStepIsReportedAndKeepsTheEarlierFile) {

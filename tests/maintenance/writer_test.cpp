@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <sstream>
 
 #include "console/console.h"
 #include "driver/loader.h"
 #include "driver/scratch.h"
 #include "format/run_settings.h"
+#include "maintenance/output_file.h"
+#include "report/info_files.h"
 #include "support/db_builder.h"
 
 namespace campdb {
@@ -60,9 +66,16 @@ TEST(Writer, WritesUnflaggedObjectsUntilTheLoadedCountIsReached) {
   expected.header.objectCount = 3 + 2 + 4;  // as read: the writer does not recount
   expected.objects = {source.objects[0], source.objects[2]};
   ByteWriter out;
-  EXPECT_EQ(WriteRecords(loaded.db, out, loaded.console), 2 + 2 + 3);
+  InfoFiles infoFiles;
+  EXPECT_EQ(WriteRecords(loaded.db, out, loaded.console, infoFiles), 2 + 2 + 3);
   EXPECT_EQ(out.Buffer(), testdb::ToBytes(expected, Layout::Base));
 
+  // Bytes the load did not take follow the objects verbatim and count as
+  // no object.
+  const std::string unloaded("\x05\0\0\0 rest of the input", 22);
+  ByteWriter withRest;
+  EXPECT_EQ(WriteRecords(loaded.db, withRest, loaded.console, infoFiles, testdb::Span(unloaded)), 2 + 2 + 3);
+  EXPECT_EQ(withRest.Buffer(), testdb::ToBytes(expected, Layout::Base) + unloaded);
 }
 
 TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
@@ -73,8 +86,10 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
   for (Layout layout : {Layout::Base, Layout::Ostrel}) {
     Loaded loaded;
     Load(loaded, source, layout);
-    loaded.db.campaign.WriteInfoFiles(loaded.console);
+    InfoFiles infoFiles;
+    loaded.db.campaign.WriteInfoFiles(loaded.console, infoFiles);
     EXPECT_EQ(loaded.out.str(), "Producing an updated camp.info file\nProducing an updated version.info file\n");
+    infoFiles.Commit(std::nullopt, loaded.console);
 
     // The record as stored, less its second size word, its class tag and
     // its tail, and with the declared size less 23 in front.
@@ -93,9 +108,78 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
   source.campaign.frame.size = 500;
   Loaded loaded;
   Load(loaded, source, Layout::Base);
-  loaded.db.campaign.WriteInfoFiles(loaded.console);
+  InfoFiles infoFiles;
+  loaded.db.campaign.WriteInfoFiles(loaded.console, infoFiles);
+  infoFiles.Commit(std::nullopt, loaded.console);
   EXPECT_EQ(ReadFile("version.info"), "\n");
   EXPECT_EQ(ReadFile("camp.info")->substr(0, 4), std::string("\xDD\x01\0\0", 4));  // 477
+}
+
+namespace fs = std::filesystem;
+
+// Writes the loaded database to `name` as a run does; the transcript.
+std::string WriteTo(Loaded& loaded, const std::string& name) {
+  loaded.out.str("");
+  OutputFile file;
+  if (file.OpenReplacing(name)) WriteDatabase(loaded.db, file, loaded.console);
+  return loaded.out.str();
+}
+
+mode_t ModeOf(const char* name) {
+  struct stat st {};
+  return ::stat(name, &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The info files are replaced only once their database is in place, and
+// like it: a replaced file keeps its permission bits and (where the process
+// may set them) owner and group; a new one gets 0666 less the umask. A
+// device is written at its place, whatever becomes of the database.
+TEST(InfoFiles, FollowTheirDatabaseAndKeepOwnerAndMode) {
+  testing::ScratchFolder folder;
+  Loaded loaded;
+  Load(loaded, testdb::Database{}, Layout::Base);
+  const mode_t umask = ::umask(027);
+  const uid_t owner = ::geteuid() == 0 ? 4321 : ::geteuid();
+  const gid_t group = ::geteuid() == 0 ? 8765 : ::getegid();
+  const std::string producing = "Producing an updated camp.info file\nProducing an updated version.info file\n";
+  const std::pair<const char*, mode_t> modes[] = {{"out.db", 0660}, {"camp.info", 0604}, {"version.info", 0755}};
+  for (const auto& [name, mode] : modes) {
+    testing::WriteFile(name, "earlier");
+    ASSERT_EQ(::chown(name, owner, group), 0);
+    ASSERT_EQ(::chmod(name, mode), 0);
+  }
+
+  EXPECT_EQ(WriteTo(loaded, "/dev/full"), producing + "ERROR: unable to write output database /dev/full\n");
+  EXPECT_EQ(testing::ReadFile("camp.info"), "earlier");
+  EXPECT_EQ(testing::ReadFile("version.info"), "earlier");
+
+  EXPECT_EQ(WriteTo(loaded, "out.db"), producing + "Wrote 3 objects\n");
+  EXPECT_EQ(testing::ReadFile("version.info"), "2.5.1\n");
+  for (const auto& [name, mode] : modes) {
+    struct stat st {};
+    ASSERT_EQ(::stat(name, &st), 0);
+    EXPECT_NE(testing::ReadFile(name), "earlier") << name;
+    EXPECT_EQ(st.st_mode & 07777, mode) << name;
+    EXPECT_EQ(st.st_uid, owner) << name;
+    EXPECT_EQ(st.st_gid, group) << name;
+  }
+
+  // A full device as camp.info fails at its place, before the database.
+  fs::remove("camp.info");
+  fs::create_symlink("/dev/full", "camp.info");
+  EXPECT_EQ(WriteTo(loaded, "/dev/full"), "Producing an updated camp.info file\nUnable to produce matching camp.info "
+                                          "file\nProducing an updated version.info file\n"
+                                          "ERROR: unable to write output database /dev/full\n");
+
+  // A database written under an info file's name is not overwritten by it;
+  // new files get 0666 less the umask.
+  fs::remove("camp.info");
+  fs::remove("version.info");
+  EXPECT_EQ(WriteTo(loaded, "camp.info"), producing + "Unable to produce matching camp.info file\nWrote 3 objects\n");
+  EXPECT_EQ(testing::ReadFile("camp.info"), testing::ReadFile("out.db"));
+  EXPECT_EQ(ModeOf("camp.info"), 0640u);
+  EXPECT_EQ(ModeOf("version.info"), 0640u);
+  ::umask(umask);
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 // Header-only on purpose: the fuzz targets must not link the support
 // library, whose allocation probe replaces operator new.
 //
-// The campaign info files are written to the working folder, as in a real
-// run; callers run these in a scratch folder.
+// The output database stays in memory, so the campaign info files that
+// would follow it are never written (only one that is a device would be);
+// callers still run these in a scratch folder, where the shiplist goes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -27,6 +29,7 @@
 #include "format/run_settings.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/writer.h"
+#include "report/info_files.h"
 #include "report/report_driver.h"
 #include "report/report_stream.h"
 
@@ -84,7 +87,8 @@ inline Outcome Clean(Variant variant, std::span<const uint8_t> database) {
   for (auto& flag : db.deleteFlags) flag = 1;
   CleanDatabase(db, console);
   ByteWriter written;
-  WriteRecords(db, written, console);
+  InfoFiles infoFiles;
+  WriteRecords(db, written, console, infoFiles);
   return Outcome{out.str(), {}, written.TakeBuffer(), true};
 }
 
@@ -118,10 +122,12 @@ inline Outcome Edit(Variant variant, std::span<const uint8_t> database, std::str
   Console console(in, out);
   Database db;
   ByteReader reader(database);
-  LoadDatabase(reader, db, console);
+  const LoadOutcome loaded = LoadDatabase(reader, db, console);
   EditMenu(db, console);
+  // The input the load did not take follows the objects, as in an Edit run.
   ByteWriter written;
-  WriteRecords(db, written, console);
+  InfoFiles infoFiles;
+  WriteRecords(db, written, console, infoFiles, database.subspan(std::min(loaded.unloadedFrom, database.size())));
   return Outcome{out.str(), {}, written.TakeBuffer(), ObjectSizesConsistent(db)};
 }
 
