@@ -51,11 +51,41 @@ struct ReadContext {
   TextStore* store = nullptr;
 };
 
+// What every walker does alike: the structure of a record, as opposed to
+// its leaves. Entries of a fixed list and the fields of a group are simply
+// visited in order; a list's count and a section's presence are those of
+// the record as it stands in memory. The reader, which learns them from the
+// file, has its own List and Section.
+template <class Self>
+class FieldWalk {
+ public:
+  template <class T, size_t N, class Entry>
+  void FixedList(const char*, std::array<T, N>& list, Entry&& entry) {
+    for (T& item : list) entry(self(), item);
+  }
+  template <class Body>
+  void Group(const char*, Body&& body) {
+    body(self());
+  }
+  template <class T, class Entry>
+  void List(const char*, std::vector<T>& list, Entry&& entry) {
+    self().Int32(nullptr, static_cast<int32_t>(list.size()));
+    for (T& item : list) entry(self(), item);
+  }
+  template <class Decide, class Body>
+  void Section(const char*, bool present, Decide&&, Body&& body) {
+    if (present) body(self());
+  }
+
+ private:
+  Self& self() { return static_cast<Self&>(*this); }
+};
+
 // Reads a record's fields from the input, in file order. Texts are seen
 // where they lie in the input. The end of the input is handled by the
 // ByteReader: fixed fields read there deliver 0xFF bytes, strings and tails
 // keep what is left, lists stop taking entries.
-class FieldReader {
+class FieldReader : public FieldWalk<FieldReader> {
  public:
   FieldReader(ByteReader& in, const ReadContext& context) : in_(in), context_(context) {}
 
@@ -115,14 +145,6 @@ class FieldReader {
     list.clear();
     for (int32_t i = 0; i < count && in_.MoreEntries(); ++i) entry(*this, list.emplace_back());
   }
-  template <class T, size_t N, class Entry>
-  void FixedList(const char*, std::array<T, N>& list, Entry&& entry) {
-    for (T& item : list) entry(*this, item);
-  }
-  template <class Body>
-  void Group(const char*, Body&& body) {
-    body(*this);
-  }
   template <class Decide, class Body>
   void Section(const char*, bool& present, Decide&& decide, Body&& body) {
     static const CampaignFacts kNoFacts;
@@ -173,7 +195,7 @@ class FieldReader {
 
 // Writes a record's fields, in file order, as they stand in memory. Counts
 // are the sizes of their lists.
-class FieldWriter {
+class FieldWriter : public FieldWalk<FieldWriter> {
  public:
   enum class Form {
     Record,    // the record as the database holds it
@@ -203,23 +225,6 @@ class FieldWriter {
     out_.WriteBytes(run);
   }
   void String(const char*, Text text) { WriteCountedString(out_, text); }
-  template <class T, class Entry>
-  void List(const char*, std::vector<T>& list, Entry&& entry) {
-    WriteInt32(out_, static_cast<int32_t>(list.size()));
-    for (T& item : list) entry(*this, item);
-  }
-  template <class T, size_t N, class Entry>
-  void FixedList(const char*, std::array<T, N>& list, Entry&& entry) {
-    for (T& item : list) entry(*this, item);
-  }
-  template <class Body>
-  void Group(const char*, Body&& body) {
-    body(*this);
-  }
-  template <class Decide, class Body>
-  void Section(const char*, bool present, Decide&&, Body&& body) {
-    if (present) body(*this);
-  }
   void Matrix(const char*, int32_t size, const std::vector<TensionCell>& cells) {
     WriteInt32(out_, size);
     for (const TensionCell& cell : cells) {
@@ -239,7 +244,7 @@ class FieldWriter {
 
 // Counts the bytes the writer produces after a record's two size words:
 // what its declared size should be.
-class FieldSizer {
+class FieldSizer : public FieldWalk<FieldSizer> {
  public:
   void Head(const ObjectHead& head) { bytes_ += 4 + static_cast<int64_t>(head.tag.size()) + 4 + 6 + 4; }
   void Int32(const char*, int32_t) { bytes_ += 4; }
@@ -250,23 +255,6 @@ class FieldSizer {
     bytes_ += static_cast<int64_t>(N);
   }
   void String(const char*, Text text) { bytes_ += 4 + static_cast<int64_t>(text.size()); }
-  template <class T, class Entry>
-  void List(const char*, std::vector<T>& list, Entry&& entry) {
-    bytes_ += 4;
-    for (T& item : list) entry(*this, item);
-  }
-  template <class T, size_t N, class Entry>
-  void FixedList(const char*, std::array<T, N>& list, Entry&& entry) {
-    for (T& item : list) entry(*this, item);
-  }
-  template <class Body>
-  void Group(const char*, Body&& body) {
-    body(*this);
-  }
-  template <class Decide, class Body>
-  void Section(const char*, bool present, Decide&&, Body&& body) {
-    if (present) body(*this);
-  }
   void Matrix(const char*, int32_t, const std::vector<TensionCell>& cells) {
     bytes_ += 4 + 3 * static_cast<int64_t>(cells.size());
   }
