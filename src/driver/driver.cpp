@@ -10,6 +10,7 @@
 #include "driver/loader.h"
 #include "editor/edit_menu.h"
 #include "format/database.h"
+#include "format/layout_detection.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
@@ -90,6 +91,17 @@ bool GenerateReport(const Database& db, OutputFile& file, Console& console) {
   return flushed && closed;
 }
 
+// The answer to the layout question is taken as given; when the bytes say
+// the file is in the other layout, the operator hears of it on standard
+// error, and nothing else changes.
+void WarnOfOtherLayout(const std::string& name, const Database& db, Console& console) {
+  const LayoutVerdict verdict = DetectLayout(db.source.Bytes());
+  if (!verdict.layout || *verdict.layout == db.layout) return;
+  const bool looksOstrel = IsOstrel(*verdict.layout);
+  console.Diagnostic(Cat("warning: ", name, " looks like ", looksOstrel ? "an Ostrel" : "a base", "-layout file (",
+                         verdict.reason, "), but the ", looksOstrel ? "base" : "Ostrel", " layout was chosen"));
+}
+
 // Releases the records in reverse order of loading.
 void TearDown(Database& db, Console& console) {
   db.objects.clear();
@@ -150,6 +162,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     return kExitFailed;
   }
   db.layout = (*variant == 'y' || *variant == 'Y') ? Layout::Ostrel : Layout::Base;
+  WarnOfOtherLayout(*inputName, db, console);
 
   const auto mode = Ask("Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?",
                         "CcEeRr", console);
