@@ -7,9 +7,8 @@
 #include <string>
 
 #include "console/console.h"
-#include "driver/loader.h"
 #include "driver/scratch.h"
-#include "format/run_settings.h"
+#include "format/record_loader.h"
 #include "report/report_driver.h"
 #include "report/report_stream.h"
 #include "support/db_builder.h"
@@ -197,23 +196,16 @@ const std::string kProgress =
     "Writing object 3 from position 3\nWriting object 4 from position 4\nWriting object 5 from position 5\n";
 
 TEST(WholeReport, LoadedBaseDatabase) {
-  ResetRunSettings();
-  const testdb::Bytes bytes = testdb::ToBytes(SampleDatabase(), Layout::Base);
-  ByteReader reader(testdb::Span(bytes));
-  Database db;
-  std::istringstream noInput;
-  std::ostringstream loadLines;
-  Console loadConsole(noInput, loadLines);
-  LoadDatabase(reader, db, loadConsole);
-  ASSERT_EQ(db.loadedCount, 6);
+  const auto db = testdb::LoadBytes(testdb::ToBytes(SampleDatabase(), Layout::Base), Layout::Base);
+  ASSERT_EQ(db->loadedCount, 6);
 
+  std::istringstream noInput;
   std::ostringstream progress;
   Console console(noInput, progress);
   ReportStream out;
-  ReportDatabase(db, out, console);
+  ReportDatabase(*db, out, console);
   EXPECT_EQ(out.Text(), ExpectedReport(Layout::Base));
   EXPECT_EQ(progress.str(), kProgress);
-  ResetRunSettings();
 }
 
 TEST(WholeReport, OstrelDatabaseThroughTheTool) {
