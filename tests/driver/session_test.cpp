@@ -137,8 +137,8 @@ std::string Result(const ToolRun& run) {
   return result;
 }
 
-// Compares `actual` with the expected file, or writes it there; an empty
-// `actual` goes with a missing file, unless it is the transcript.
+// Compares `actual` with the expected file, or writes it there; no
+// `actual` goes with no file.
 void Check(const std::string& session, const std::string& extension, const std::optional<std::string>& actual) {
   const fs::path path = kExpected / (session + "." + extension);
   if (Updating()) {
@@ -210,6 +210,15 @@ INSTANTIATE_TEST_SUITE_P(Sessions, Session, ::testing::ValuesIn(SessionNames()),
                            std::replace_if(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) == 0; }, '_');
                            return name;
                          });
+
+// An expected file whose session has gone would never be looked at again.
+TEST(SessionFiles, EveryExpectedFileHasItsSession) {
+  const std::vector<std::string> names = SessionNames();
+  for (const auto& entry : fs::directory_iterator(kExpected)) {
+    const fs::path file = entry.path().filename();
+    EXPECT_TRUE(std::binary_search(names.begin(), names.end(), file.stem().string())) << file;
+  }
+}
 
 // --- the README's walkthroughs ------------------------------------------------
 
