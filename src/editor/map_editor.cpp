@@ -17,7 +17,7 @@ namespace campdb {
 
 namespace {
 
-constexpr auto kDecimal = Console::NumberForm::Decimal;
+constexpr auto kDecimal = NumberForm::Decimal;
 
 // Owner code of a barrier hex, and its terrain: every bit set.
 constexpr int32_t kBarrierOwner = 32;
