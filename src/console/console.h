@@ -37,10 +37,6 @@ std::string Cat(const Pieces&... pieces) {
   return s;
 }
 
-// Text up to its first zero byte, for answers handed on as zero-terminated
-// text.
-std::string UpToZero(std::string text);
-
 class Console {
  public:
   // `err`, when given, receives the diagnostics: warnings, reasons and
