@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 
-testdb::Database Composed() {
+testdb::Database Composed(const char* captain = "") {
   testdb::Database d;
   testdb::Campaign& c = d.campaign;
   c.campaignName = "Alpha";
@@ -26,6 +26,7 @@ testdb::Database Composed() {
   c.races = {0, 3, 5, 3};
   c.turnsPerYear = 0;
   c.specialTriggerPrestige = 0;
+  c.captainName = captain;
   c.frame.tail = "tail";
   return d;
 }
@@ -36,6 +37,7 @@ struct Case {
   // Gets the record before and after the session, and the session.
   std::function<void(const tCampaignObject& before, const tCampaignObject& after, const Script&)> check;
   testdb::Layout layout = testdb::Layout::Base;
+  const char* captain = "";  // a single-player campaign's captain
 };
 
 const std::string kLeaving = "Leaving campaign modification menu";
@@ -103,16 +105,18 @@ const std::vector<Case> kCases = {
        EXPECT_EQ(c.missionList, (std::vector<Text>{"Met_10Patrol.scr", "met_10patrol.scr"}));
        EXPECT_EQ(c.head.declaredSize, before.head.declaredSize);  // one 16-byte name in, one out
      }},
-    {"single-player captain in the Ostrel layout", "S 4 1200 n\ns 0x5 7 Y\nVance\nQ\n",
+    {"single-player captain in the Ostrel layout",
+     // The captain name published for the run stays as it was read.
+     "S 4 1200 n\ns 0x5 7 Y\nVance\nQ\n",
      [](const tCampaignObject&, const tCampaignObject& c, const Script& s) {
        EXPECT_EQ(c.captainRace, 5);
        EXPECT_EQ(c.captainPrestige, 7);
        EXPECT_EQ(c.captainName, "Vance");
        EXPECT_EQ(s.Count("NOTE: you muast also go to the character edit section and"), 2u);
-       EXPECT_EQ(s.Count("Enter the new name (max 255 characters, currently:)"), 1u);
+       EXPECT_EQ(s.Count("Enter the new name (max 255 characters, currently:Old)"), 1u);
        EXPECT_TRUE(s.Has("8=Ori,9=Kor,10=Pri,11=Tig,12=Bea,13=Syn,14=Wyl,15=Cam"));
      },
-     testdb::Layout::Ostrel},
+     testdb::Layout::Ostrel, "Old"},
     {"end of input after the name: the description stays", "C\nNewName\n",
      [](const tCampaignObject&, const tCampaignObject& c, const Script& s) {
        EXPECT_EQ(c.campaignName, "NewName");
@@ -125,9 +129,10 @@ const std::vector<Case> kCases = {
 TEST(CampaignEditorTest, Sessions) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
-    Loaded loaded(Composed(), c.layout);
+    Loaded loaded(Composed(c.captain), c.layout);
     const Layout layout = loaded.db->layout;
     const tCampaignObject before = loaded.db->campaign;
+    const CampaignFacts facts = loaded.db->facts;
     Script s(c.script);
     EditContext context = loaded.Context(s.console);
     EditCampaign(loaded.db->campaign, context);
@@ -135,6 +140,10 @@ TEST(CampaignEditorTest, Sessions) {
     c.check(before, after, s);
     EXPECT_LE(s.Count(kEndNotice), 1u);
     ExpectSizesTrue(after, layout);
+    // The facts derived from the record as read are not derived again.
+    EXPECT_EQ(loaded.db->facts.publishedCaptainName, facts.publishedCaptainName);
+    EXPECT_EQ(loaded.db->facts.publishedCaptainName, c.captain);
+    EXPECT_EQ(loaded.db->facts.currentEra, facts.currentEra);
 
     // Read back, the record ends where it did: its tail is intact.
     const std::string bytes = Written(after, layout);

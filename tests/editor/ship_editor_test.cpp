@@ -121,6 +121,7 @@ TEST(ShipEditorTest, RepairThenSupply) {
   EXPECT_EQ(ship.At(sb::kDroneStorageWorking), 30);
   EXPECT_EQ(ship.System(kShuttles).working, 2);
   EXPECT_EQ(ship.At(0), static_cast<uint8_t>(original[0]));
+  ExpectSizesTrue(ship);
 
   // The editor changed its own copy of the block, never the loaded input.
   EXPECT_EQ(loaded.loaded.Source().find(BlockOf(ship)), std::string::npos);
@@ -199,7 +200,14 @@ TEST(ShipEditorTest, OnlyIdentityCommandsReportAChange) {
 }
 
 TEST(ShipEditorTest, EndOfInputStopsEditingWithNoFurtherChange) {
-  for (const char* script : {"b\n", "n\n", "F 3\nA\n", "t\nF-XX\n", "p"}) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"b\n", "   or Q to quit editing this ship\nEnter the new BPV (currently:125)\n"},
+      {"n\n", "Enter the new ship name (currently:Fury)\n"},
+      {"F 3\nA\n", "Enter the maximum number of fighters for bay 1 (currently 0):"},
+      {"t\nF-XX\n", "ship's new type)\n"},
+      {"p", "Enter the new race (currently:1)\n0=Fed,1=Kli,2=Rom,3=Lyr,4=Hyd,5=Gor,6=ISC,7=Mir\n"},
+  };
+  for (const auto& [script, lastPrompt] : cases) {
     SCOPED_TRACE(script);
     LoadedShip loaded(ComposedShip());
     Script s(script);
@@ -207,7 +215,7 @@ TEST(ShipEditorTest, EndOfInputStopsEditingWithNoFurtherChange) {
     EditShip(loaded.ship(), context);
     // Printed once, the notice ends the transcript (after a prompt that
     // ends no line, on the prompt's line).
-    EXPECT_TRUE(s.Transcript().ends_with(kEndNotice + "\n"));
+    EXPECT_TRUE(s.Transcript().ends_with(lastPrompt + kEndNotice + "\n"));
     EXPECT_EQ(s.Transcript().find(kEndNotice), s.Transcript().size() - kEndNotice.size() - 1);
     EXPECT_EQ(loaded.ship().bpv, 125);
     EXPECT_EQ(loaded.ship().shipName, "Fury");
