@@ -93,24 +93,23 @@ void EditAllHexes(std::vector<tMapHex>& hexes, Console& console) {
   console.RunMenu(menu);
 }
 
-// A number in 0..limit-1, asked until one is given; nothing when the input
-// has ended.
+// A row or column: a number in 0..limit-1, asked until one is given.
 NumberQuestion PickIndex(std::string_view what, int32_t limit) {
   return {{Cat("Pick a ", what, " between 0 and ", int64_t{limit} - 1)}, kDecimal,
           [limit](int32_t value) { return value >= 0 && value < limit; }, "Invalid choice"};
 }
 
-// One hex after another until the operator stops or the input ends.
 void EditHex(tMapHex& hex, Console& console, Layout layout);
 
+// One hex after another until the operator stops or the input ends.
 void EditIndividualHexes(const tMapObject& map, std::vector<tMapHex>& hexes, Console& console, Layout layout) {
-  bool another = true;
+  bool another = false;
   const Menu next{
       .rows = {Command("Ee", "Enter E to edit another hex,", [&] { another = true; }, MenuNext::Leave),
                Line("   or anything else to quit")},
       .afterUnknown = MenuNext::Leave,
   };
-  while (another) {
+  do {
     const auto row = console.Ask(PickIndex("row", map.rows));
     if (!row) return;
     const auto column = console.Ask(PickIndex("column", map.columns));
@@ -119,7 +118,7 @@ void EditIndividualHexes(const tMapObject& map, std::vector<tMapHex>& hexes, Con
     EditHex(hexes[index], console, layout);
     another = false;
     console.RunMenu(next);
-  }
+  } while (another);
 }
 
 // A map can be edited when it has at least one row and one column and holds
