@@ -125,7 +125,8 @@ TEST(CharacterEditorTest, Sessions) {
 
     // Read back through the framing, the record ends where it did: the
     // human section is found again and the tail is intact.
-    const MiscObject back = testdb::ReadOneObject(Written(character));
+    const std::string written = Written(character);  // the read texts lie in it
+    const MiscObject back = testdb::ReadOneObject(written);
     const auto& read = std::get<tServCharacter>(back);
     EXPECT_EQ(read.isAI(), c.ai);
     EXPECT_EQ(read.human.email, character.human.email);

@@ -152,7 +152,8 @@ TEST(ShipEditorTest, FightersAndNameReplaceStringsAndKeepTheSizeTrue) {
   // Bays 0, 1, 2 gain 2*1, 2*3 and 2*8 - 3 - 5 bytes; the name 4.
   EXPECT_EQ(ship.head.declaredSize, sizeBefore + 2 + 6 + 8 + 4);
   ExpectSizesTrue(ship);
-  const MiscObject back = testdb::ReadOneObject(Written(ship));
+  const std::string written = Written(ship);  // the read texts lie in it
+  const MiscObject back = testdb::ReadOneObject(written);
   EXPECT_EQ(std::get<tShip>(back).shipName, ship.shipName);
   EXPECT_EQ(std::get<tShip>(back).tail, "tail bytes");
 }
