@@ -37,13 +37,9 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
 #include "driver/driver.h"
 #include "driver/input_file.h"
-#include "driver/loader.h"
-#include "format/byte_stream.h"
 #include "format/database.h"
-#include "format/run_settings.h"
 
 namespace {
 
@@ -160,18 +156,13 @@ ChildResult Copy(const std::string& input, const std::string& output) {
 
 ChildResult Load(const std::string& input, bool ostrel) {
   ChildResult r;
-  std::istringstream answers;
-  campdb::Console console(answers, std::cout);
-  campdb::ResetRunSettings();
-  campdb::Run().variant = ostrel ? campdb::Variant::Ostrel : campdb::Variant::Base;
   auto image = campdb::ReadInputImage(input);
   if (!image) return {-1, 1};
   campdb::Database db;
-  {
-    campdb::ByteReader reader(image->Bytes());
-    campdb::LoadDatabase(reader, db, console, [&](size_t bytesRead) { image->Discard(bytesRead); });
-  }
-  image.reset();
+  db.layout = ostrel ? campdb::Layout::Ostrel : campdb::Layout::Base;
+  db.source = std::move(image->bytes);
+  campdb::LoadObserver quiet;
+  campdb::LoadDatabase(db, quiet);
   r.objects = db.loadedCount;
   return r;
 }

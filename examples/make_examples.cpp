@@ -297,7 +297,16 @@ std::string Shiplist() {
   constexpr int kColumns = 148;
   std::string out = "Sample shiplist\tgenerated for tests\n";
   for (int col = 1; col <= kColumns; ++col) {
-    out += col == 3 ? "Type" : col == 4 ? "Class" : col == 5 ? "BPV" : "C" + std::to_string(col);
+    if (col == 3) {
+      out += "Type";
+    } else if (col == 4) {
+      out += "Class";
+    } else if (col == 5) {
+      out += "BPV";
+    } else {
+      out += 'C';
+      out += std::to_string(col);
+    }
     out += col == kColumns ? "\n" : "\t";
   }
   for (const ShipType& t : kTypes) {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,9 +9,8 @@
 #include "driver/input_file.h"
 #include "driver/loader.h"
 #include "editor/edit_menu.h"
-#include "format/byte_stream.h"
 #include "format/database.h"
-#include "format/run_settings.h"
+#include "format/layout_detection.h"
 #include "maintenance/cleaner.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
@@ -31,6 +29,8 @@ constexpr int kExitNoInput = 2;
 constexpr int kExitIncomplete = 3;
 
 constexpr std::string_view kEndOfInput = "End of input, terminating program";
+
+enum class RunMode { Clean, Edit, Report };
 
 void PrintUsage(Console& console) {
   console.WriteLine("Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]");
@@ -71,16 +71,6 @@ std::optional<std::string> FileName(int argc, char** argv, int position, std::st
   return console.ReadFileName();
 }
 
-// Asks until one of the accepted answers is given; empty at end of input.
-std::optional<char> Ask(std::string_view question, std::string_view accepted, Console& console) {
-  while (true) {
-    console.WriteLine(question);
-    const auto answer = console.ReadAnswerChar();
-    if (!answer) return std::nullopt;
-    if (accepted.find(*answer) != std::string_view::npos) return answer;
-  }
-}
-
 // Writes the report into the open report file; false when any of it could
 // not be written.
 bool GenerateReport(const Database& db, OutputFile& file, Console& console) {
@@ -91,14 +81,25 @@ bool GenerateReport(const Database& db, OutputFile& file, Console& console) {
   return flushed && closed;
 }
 
+// The answer to the layout question is taken as given; when the bytes say
+// the file is in the other layout, the operator hears of it on standard
+// error, and nothing else changes.
+void WarnOfOtherLayout(const std::string& name, const Database& db, Console& console) {
+  const LayoutVerdict verdict = DetectLayout(db.source.Bytes());
+  if (!verdict.layout || *verdict.layout == db.layout) return;
+  const bool looksOstrel = IsOstrel(*verdict.layout);
+  console.Diagnostic(Cat("warning: ", name, " looks like ", looksOstrel ? "an Ostrel" : "a base", "-layout file (",
+                         verdict.reason, "), but the ", looksOstrel ? "base" : "Ostrel", " layout was chosen"));
+}
+
 // Releases the records in reverse order of loading.
 void TearDown(Database& db, Console& console) {
-  db.slots.clear();
+  db.objects.clear();
   db.deleteFlags.clear();
   console.WriteLine("== finished with sMiscObject array == ");
   db.political = tPoliticalObject();
   console.WriteLine("== finished with tPoliticalObject ==");
-  db.MapHexPtr.clear();
+  db.hexes.clear();
   console.WriteLine("== finished with MapHexPtr array ==");
   db.map = tMapObject();
   console.WriteLine("== finished tMapObject ==");
@@ -138,33 +139,39 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     return kExitNoInput;
   }
 
-  ResetRunSettings();
-  Run().inputFile = input->identity;
+  // The records are seen where they lie in the input, which the database
+  // keeps from here on.
+  const FileIdentity inputIdentity = input->identity;
+  Database db;
+  db.source = std::move(input->bytes);
+  input.reset();
 
-  const auto variant = Ask("Is this an Ostrel campaign file (y or n)?", "yYnN", console);
+  // Each opening question is asked again until one of its answers is given.
+  const auto variant = console.Ask(ChoiceQuestion{{"Is this an Ostrel campaign file (y or n)?"}, "yYnN"});
   if (!variant) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
-  Run().variant = (*variant == 'y' || *variant == 'Y') ? Variant::Ostrel : Variant::Base;
+  db.layout = (*variant == 'y' || *variant == 'Y') ? Layout::Ostrel : Layout::Base;
+  WarnOfOtherLayout(*inputName, db, console);
 
-  const auto mode = Ask("Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?",
-                        "CcEeRr", console);
+  const auto mode = console.Ask(ChoiceQuestion{
+      {"Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?"}, "CcEeRr"});
   if (!mode) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;
   }
+  RunMode runMode = RunMode::Report;
   switch (*mode) {
     case 'C':
     case 'c':
-      Run().mode = RunMode::Clean;
+      runMode = RunMode::Clean;
       break;
     case 'E':
     case 'e':
-      Run().mode = RunMode::Edit;
+      runMode = RunMode::Edit;
       break;
     default:
-      Run().mode = RunMode::Report;
       break;
   }
 
@@ -173,13 +180,13 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   int status = kExitOk;
   OutputFile reportFile;
   OutputFile outputDatabase;
-  if (Run().mode == RunMode::Report) {
+  if (runMode == RunMode::Report) {
     const auto name = FileName(argc, argv, 2, "report file", console);
     if (!name) {
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!reportFile.OpenInPlace(*name)) {
+    if (!reportFile.OpenInPlace(*name, inputIdentity)) {
       console.WriteLine(Cat("Unable to open output file ", *name, ","));
       console.WriteLine("   so a full report will not be generated");
       console.Diagnostic(reportFile.Reason());
@@ -191,7 +198,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!outputDatabase.OpenReplacing(*name)) {
+    if (!outputDatabase.OpenReplacing(*name, inputIdentity)) {
       console.WriteLine(Cat("Unable to open output database file ", *name, ","));
       console.WriteLine("   so an updated database cannot be produced");
       console.Diagnostic(outputDatabase.Reason());
@@ -199,45 +206,29 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     }
   }
 
-  Database db;
-  LoadOutcome outcome;
-  {
-    ByteReader reader(input->Bytes());
-    // What has been read is given back as the load goes, so that the whole
-    // input and all the loaded records are never held at the same time.
-    outcome = LoadDatabase(reader, db, console, [&](size_t bytesRead) { input->Discard(bytesRead); });
-  }
+  const LoadOutcome outcome = LoadWithNarration(db, console);
   console.WriteLine("finished with input file");
-  // Edit writes back, after the objects, the input bytes the load did not
-  // take, straight from the input; only those are kept. No other job needs
-  // the input any more.
-  std::span<const uint8_t> unloaded;
-  if (Run().mode == RunMode::Edit && outputDatabase.IsOpen()) {
-    input->Discard(outcome.unloadedFrom);
-    unloaded = input->Bytes().subspan(outcome.unloadedFrom);
-  } else {
-    input.reset();
-  }
   if (!outcome.Complete()) {
     console.Diagnostic(Cat("warning: ", *inputName, ": ", DescribeIncompleteLoad(outcome)));
   }
 
-  if (Run().mode == RunMode::Clean && outputDatabase.IsOpen()) {
-    const int64_t loaded = db.loadedCount;
-    for (int64_t i = 0; i < loaded; ++i) db.deleteFlags[static_cast<size_t>(i)] = 1;
-    CleanDatabase(db, console);
-    if (WriteDatabase(db, outputDatabase, console)) {
-      int64_t removed = 0;
-      for (int64_t i = 0; i < loaded; ++i) removed += db.deleteFlags[static_cast<size_t>(i)];
-      console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", removed, " out of ", loaded, " objects from database"));
+  if (runMode == RunMode::Clean && outputDatabase.IsOpen()) {
+    // Clean drops what the load could not take, as it drops objects of
+    // unknown class.
+    const CleanSummary cleaned = CleanDatabase(db, console);
+    if (WriteDatabase(db, outputDatabase, inputIdentity, console)) {
+      console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", cleaned.removed, " out of ", cleaned.loaded,
+                            " objects from database"));
       console.WriteLine();
     } else {
       status = kExitFailed;
     }
-  } else if (Run().mode == RunMode::Edit && outputDatabase.IsOpen()) {
+  } else if (runMode == RunMode::Edit && outputDatabase.IsOpen()) {
     EditMenu(db, console);
-    if (!WriteDatabase(db, outputDatabase, console, unloaded)) status = kExitFailed;
-  } else if (Run().mode == RunMode::Report && reportFile.IsOpen()) {
+    // Edit gives back, after the objects, the input bytes the load did not
+    // take.
+    if (!WriteDatabase(db, outputDatabase, inputIdentity, console, db.unloaded)) status = kExitFailed;
+  } else if (runMode == RunMode::Report && reportFile.IsOpen()) {
     console.WriteLine("now generating report");
     if (!GenerateReport(db, reportFile, console)) {
       console.WriteLine(Cat("ERROR: unable to write report file ", reportFile.Name()));

@@ -1,7 +1,6 @@
 #include "driver/input_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,7 +34,7 @@ std::optional<size_t> ReadUpTo(int fd, uint8_t* buffer, size_t size) {
 // Reads everything `fd` delivers into `image`, whose buffer starts with room
 // for `expected` bytes. The buffer is not cleared first, since every byte
 // that counts is read over.
-bool ReadAll(int fd, size_t expected, bool bounded, InputImage& image) {
+bool ReadAll(int fd, size_t expected, bool bounded, ByteImage& image) {
   size_t capacity = expected;
   image.data = std::make_unique_for_overwrite<uint8_t[]>(capacity);
   while (true) {
@@ -66,20 +65,6 @@ bool ReadAll(int fd, size_t expected, bool bounded, InputImage& image) {
 
 }  // namespace
 
-void InputImage::Discard(size_t count) {
-  count = std::min(count, size);
-  const auto pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const auto base = reinterpret_cast<uintptr_t>(data.get());
-  // Only pages that lie wholly within the bytes being given up.
-  const uintptr_t from = (base + discarded_ + pageSize - 1) / pageSize * pageSize;
-  const uintptr_t to = (base + count) / pageSize * pageSize;
-  if (to <= from) return;
-  // Giving memory back is only an economy: if the system declines, the
-  // bytes simply stay.
-  ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-  discarded_ = to - base;
-}
-
 std::optional<InputImage> ReadInputImage(const std::string& name, int* error) {
   int ignored = 0;
   int& reason = error != nullptr ? *error : ignored;
@@ -99,7 +84,7 @@ std::optional<InputImage> ReadInputImage(const std::string& name, int* error) {
   } else {
     image.identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     const bool regular = S_ISREG(st.st_mode);
-    ok = ReadAll(fd, regular ? static_cast<size_t>(st.st_size) : kFirstStreamedBuffer, !regular, image);
+    ok = ReadAll(fd, regular ? static_cast<size_t>(st.st_size) : kFirstStreamedBuffer, !regular, image.bytes);
     if (!ok) reason = errno;
   }
   ::close(fd);

@@ -8,17 +8,34 @@ namespace campdb {
 
 namespace {
 
-constexpr size_t kProgressStep = size_t{1} << 20;
-// The smallest object of a known kind, a news story without text, takes 53
-// bytes of the file.
-constexpr size_t kModestObjectBytes = 64;
+class Narration final : public LoadObserver {
+ public:
+  explicit Narration(Console& console) : console_(console) {}
 
-// Notes the part being read when the input is first found wanting.
-void NoteEnd(const ByteReader& in, LoadOutcome& outcome, LoadOutcome::Part part, int64_t at = 0) {
-  if (outcome.endMetIn != LoadOutcome::Part::None || !in.WantedPastEnd()) return;
-  outcome.endMetIn = part;
-  outcome.endMetAt = at;
-}
+  void Finished(LoadStep step) override {
+    switch (step) {
+      case LoadStep::Header: return console_.WriteLine("finished reading prelim data");
+      case LoadStep::Campaign: return console_.WriteLine("finished reading campaign data");
+      case LoadStep::Map: return console_.WriteLine("finished reading initial map data");
+      case LoadStep::Hexes: return console_.WriteLine("finished reading map data");
+      case LoadStep::Political: return console_.WriteLine("finished reading political data");
+    }
+  }
+  void ObjectsAnnounced(int64_t count) override { console_.WriteLine(Cat(count, " objects specified")); }
+  void FrameFailed(const ObjectFrame& frame) override {
+    if (frame.result == FrameResult::SizeMismatch) {
+      console_.WriteLine(
+          Cat("WARNING: SIZE MISMATCH IN OBJECT ", frame.declaredSize, " vs ", frame.declaredSize2));
+      console_.WriteLine("Hit any key to continue");
+      console_.WaitForKey();
+    } else {
+      console_.WriteLine("END OF FILE");
+    }
+  }
+
+ private:
+  Console& console_;
+};
 
 // A count of bytes with its thousands grouped: 3,012.
 std::string GroupedBytes(uint64_t count) {
@@ -31,78 +48,9 @@ std::string GroupedBytes(uint64_t count) {
 
 }  // namespace
 
-LoadOutcome LoadDatabase(ByteReader& in, Database& db, Console& console, const ReadProgress& progress) {
-  using Part = LoadOutcome::Part;
-  LoadOutcome outcome;
-  outcome.inputSize = in.Remaining() + in.Position();
-  db.header = tPrelimData(in);
-  NoteEnd(in, outcome, Part::Header);
-  console.WriteLine("finished reading prelim data");
-  db.campaign = tCampaignObject(in);
-  NoteEnd(in, outcome, Part::Campaign);
-  console.WriteLine("finished reading campaign data");
-  db.map = tMapObject(in);
-  NoteEnd(in, outcome, Part::Map);
-  console.WriteLine("finished reading initial map data");
-
-  // The map announces columns * rows hexes; only those the file holds are
-  // made, so a damaged size cannot make the tool allocate or loop beyond
-  // what the input can back.
-  const int64_t announced = db.map.HexesAnnounced();
-  outcome.hexesAnnounced = std::max<int64_t>(announced, 0);
-  db.MapHexPtr.clear();
-  for (int64_t i = 0; i < announced; ++i) {
-    if (!in.MoreEntries()) {
-      NoteEnd(in, outcome, Part::Hexes, i);
-      break;
-    }
-    db.MapHexPtr.push_back(std::make_unique<tMapHex>(in));
-    NoteEnd(in, outcome, Part::Hexes, i);
-  }
-  console.WriteLine("finished reading map data");
-  db.political = tPoliticalObject(in);
-  NoteEnd(in, outcome, Part::Political);
-  console.WriteLine("finished reading political data");
-
-  // The header counts every record after it: campaign, map, political
-  // record, the hexes and the misc objects.
-  const int64_t specified = int64_t{db.header.objectCount} - (db.hexCount() + 3);
-  console.WriteLine(Cat(specified, " objects specified"));
-  outcome.announced = specified;
-  db.capacity = std::max<int64_t>(specified, 0);
-
-  // A slot is made only for an object being read; every object read takes
-  // at least its two size words from the input, so the loop ends with the
-  // input however large the announced count.
-  db.slots.clear();
-  // Room for the objects announced, but never for more than the rest of the
-  // input could hold at a modest size per object, so that a damaged count
-  // sets aside nothing the file cannot back; beyond that the list grows as
-  // it is read.
-  db.slots.reserve(std::min(static_cast<size_t>(db.capacity), in.Remaining() / kModestObjectBytes));
-  size_t nextProgress = in.Position() + kProgressStep;
-  outcome.unloadedFrom = in.Position();
-  while (static_cast<int64_t>(db.slots.size()) < db.capacity) {
-    db.slots.emplace_back();
-    const FrameResult framed = ReadMiscObject(in, db.slots.back(), console);
-    NoteEnd(in, outcome, Part::Objects, static_cast<int64_t>(db.slots.size()) - 1);
-    if (framed != FrameResult::Read) {
-      db.slots.pop_back();
-      outcome.stop = framed;
-      outcome.stopIndex = static_cast<int64_t>(db.slots.size());
-      break;
-    }
-    outcome.unloadedFrom = in.Position();
-    if (progress && in.Position() >= nextProgress) {
-      progress(in.Position());
-      nextProgress = in.Position() + kProgressStep;
-    }
-  }
-  db.loadedCount = static_cast<int64_t>(db.slots.size());
-  db.deleteFlags.assign(db.slots.size(), 0);
-  outcome.wantedPastEnd = in.WantedPastEnd();
-  outcome.loaded = db.loadedCount;
-  return outcome;
+LoadOutcome LoadWithNarration(Database& db, Console& console) {
+  Narration narration(console);
+  return LoadDatabase(db, narration);
 }
 
 std::string DescribeIncompleteLoad(const LoadOutcome& outcome) {

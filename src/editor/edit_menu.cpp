@@ -10,22 +10,22 @@
 #include "editor/edit_menu.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
-#include "editor/map_editor.h"
+#include "editor/editors.h"
+#include "editor/prompts.h"
 #include "format/misc_object.h"
 
 namespace campdb {
 
 namespace {
 
-constexpr size_t kNameLimit = 254;
-
 tShip* FindShip(Database& db, int32_t id) {
-  sMiscObject* slot = FindObjectById(db, id);
-  if (slot == nullptr || slot->kind != ObjectKind::Ship) return nullptr;
-  return slot->ship.get();
+  MiscObject* object = db.FindObjectById(id);
+  return object == nullptr ? nullptr : std::get_if<tShip>(object);
 }
 
 void ShowDisclaimer(Console& console) {
@@ -36,39 +36,21 @@ void ShowDisclaimer(Console& console) {
   console.WriteLine("=================================================");
 }
 
-void ShowMainMenu(Console& console) {
-  console.WriteLine();
-  console.WriteLine("============== MAIN EDIT MENU ==============");
-  console.WriteLine("Enter Q to quit");
-  console.WriteLine("   or P to edit a player's statistics or ship");
-  console.WriteLine("   or T to edit the political tensions");
-  console.WriteLine("   or M to edit the map");
-  console.WriteLine("   or C to edit other campaign data");
-  console.WriteLine("   or S to edit a ship in the shipyards");
-  console.WriteLine("choice>");
-}
-
-// Asks whether the character's ships are to be edited; empty when the input
+// Whether the character's ships are to be edited; empty when the input
 // ended.
 std::optional<bool> AskEditShips(Console& console) {
-  while (true) {
-    console.WriteLine();
-    console.WriteLine();
-    console.WriteLine("Do you wish to edit the player's ship(s)? (Y or N)");
-    const auto answer = console.ReadAnswerChar();
-    if (!answer) return std::nullopt;
-    if (*answer == 'y' || *answer == 'Y') return true;
-    if (*answer == 'n' || *answer == 'N') return false;
-    console.WriteLine(Cat("Invalid choice entered: ", *answer));
-  }
+  const auto answer = console.Ask(ChoiceQuestion{
+      {"", "", "Do you wish to edit the player's ship(s)? (Y or N)"}, "yYnN", "Invalid choice entered: "});
+  if (!answer) return std::nullopt;
+  return *answer == 'y' || *answer == 'Y';
 }
 
 // The character's ship entry mirrors the ship's identity: copy it over and
 // keep the character's declared size counting the entry's new strings.
 void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, const tShip& ship) {
-  const int64_t delta = int64_t{ship.shipType.Length()} + ship.shipName.Length() - entry.shipType.Length() -
-                        entry.shipName.Length();
-  character.AdjustDeclaredSize(delta);
+  const auto length = [](Text text) { return static_cast<int64_t>(text.size()); };
+  character.head.AdjustDeclaredSize(length(ship.shipType) + length(ship.shipName) - length(entry.shipType) -
+                                    length(entry.shipName));
   entry.bpv = ship.bpv;
   entry.hullClass = ship.hullClass;
   entry.shipType = ship.shipType;
@@ -77,37 +59,37 @@ void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, con
 
 }  // namespace
 
-sMiscObject* FindCharacterByName(std::vector<sMiscObject>& slots, int64_t loadedCount, std::string_view name) {
-  const int64_t count = std::min<int64_t>(loadedCount, static_cast<int64_t>(slots.size()));
+tServCharacter* FindCharacterByName(Database& db, std::string_view name) {
+  const int64_t count = std::min<int64_t>(db.loadedCount, static_cast<int64_t>(db.objects.size()));
   for (int64_t i = 0; i < count; ++i) {
-    sMiscObject& slot = slots[static_cast<size_t>(i)];
-    if (slot.kind != ObjectKind::Character || !slot.character) continue;
-    if (slot.character->characterName.View().starts_with(name)) return &slot;
+    auto* character = std::get_if<tServCharacter>(&db.objects[static_cast<size_t>(i)]);
+    if (character != nullptr && character->characterName.starts_with(name)) return character;
   }
   return nullptr;
 }
 
-void EditPlayer(Database& db, Console& console) {
-  if (db.slots.empty() || db.loadedCount < 1) {
+void EditPlayer(Database& db, EditContext& context) {
+  Console& console = context.console;
+  if (db.objects.empty() || db.loadedCount < 1) {
     console.WriteLine("UNABLE TO EDIT PLAYER DATABASE");
     return;
   }
   console.WriteLine();
   console.WriteLine("EDITING THE PLAYER DATABASE");
-  console.WriteLine("Enter the player name for the character to be modified");
-  console.DiscardRestOfLine();  // the rest of the menu-choice line
-  const auto typed = console.ReadTextLine(kNameLimit);
+  // The name is the line after the menu choice.
+  const auto typed = console.Ask(
+      TextQuestion{{"Enter the player name for the character to be modified"}, kNameText, true});
   if (!typed) return;
 
-  sMiscObject* slot = FindCharacterByName(db.slots, db.loadedCount, UpToZero(*typed));
-  if (slot == nullptr) {
+  tServCharacter* found = FindCharacterByName(db, *typed);
+  if (found == nullptr) {
     console.WriteLine("UNABLE TO FIND SPECIFIED CHARACTER IN THE DATABASE");
     return;
   }
-  tServCharacter& character = *slot->character;
+  tServCharacter& character = *found;
 
   const int32_t raceBefore = character.race;
-  while (!character.Edit(console)) {
+  while (!EditCharacter(character, context)) {
     if (console.Ended()) return;
   }
   if (console.Ended()) return;
@@ -135,14 +117,16 @@ void EditPlayer(Database& db, Console& console) {
     if (ship == nullptr) continue;  // an entry naming no ship is skipped
     ship->race = character.race;
     if (!*editShips) continue;
-    const bool changed = ship->Edit(console);
+    const bool changed = EditShip(*ship, context);
     if (console.Ended()) return;
     if (changed) CopyShipIntoEntry(character, entry, *ship);
   }
 }
 
-void EditShipyardVessel(Database& db, Console& console) {
-  const auto id = console.ReadNumber();
+void EditShipyardVessel(Database& db, EditContext& context) {
+  Console& console = context.console;
+  // The id is read with no prompt of its own.
+  const auto id = console.Ask(NumberQuestion{});
   if (!id) return;
   console.WriteLine();
   console.WriteLine(" === NOW EDITING SHIPYARD VESSEL ===");
@@ -151,45 +135,30 @@ void EditShipyardVessel(Database& db, Console& console) {
     console.WriteLine(Cat("ERROR: unable to find shipyard vessel with id ", *id));
     return;
   }
-  ship->Edit(console);
+  EditShip(*ship, context);
 }
 
 void EditMenu(Database& db, Console& console) {
+  EditContext context{console, db.layout, db.facts, db.store};
   console.SetEndNotice("End of input, leaving the editor");
   ShowDisclaimer(console);
-  while (!console.Ended()) {
-    ShowMainMenu(console);
-    const auto choice = console.ReadAnswerChar();
-    if (!choice || *choice == 'Q' || *choice == 'q') break;
-    switch (*choice) {
-      case 'P':
-      case 'p':
-        EditPlayer(db, console);
-        break;
-      case 'T':
-      case 't':
-        db.political.Edit(console);
-        break;
-      case 'M':
-      case 'm':
-        EditHexMap(db.map, db.MapHexPtr, console);
-        break;
-      case 'C':
-      case 'c':
-        db.campaign.Edit(console);
-        break;
-      case 'S':
-      case 's':
-        EditShipyardVessel(db, console);
-        break;
-      case 'O':
-      case 'o':
-        break;  // shows the menu again
-      default:
-        console.WriteLine(Cat("Invalid command (", *choice, ")"));
-        break;
-    }
-  }
+  const Menu menu{
+      .rows =
+          {
+              Line(),
+              Line("============== MAIN EDIT MENU =============="),
+              Command("Qq", "Enter Q to quit", nullptr, MenuNext::Leave),
+              Command("Pp", "   or P to edit a player's statistics or ship", [&] { EditPlayer(db, context); }),
+              Command("Tt", "   or T to edit the political tensions", [&] { EditPolitical(db.political, console); }),
+              Command("Mm", "   or M to edit the map", [&] { EditHexMap(db.map, db.hexes, console, db.layout); }),
+              Command("Cc", "   or C to edit other campaign data", [&] { EditCampaign(db.campaign, context); }),
+              Command("Ss", "   or S to edit a ship in the shipyards", [&] { EditShipyardVessel(db, context); }),
+              Line("choice>"),
+              Unlisted("Oo", nullptr),  // shows the menu again
+          },
+      .unknown = [](char answer) { return std::vector<std::string>{Cat("Invalid command (", answer, ")")}; },
+  };
+  console.RunMenu(menu);
   console.SetEndNotice("");
 }
 

@@ -15,16 +15,18 @@ class Console;
 // Loops over the editors until the operator enters Q (or the input ends).
 void EditMenu(Database& db, Console& console);
 
+struct EditContext;
+
 // Edits a character found by player name, then up to three of its ships, and
 // carries ship changes back into the character's ship entries.
-void EditPlayer(Database& db, Console& console);
+void EditPlayer(Database& db, EditContext& context);
 
 // Edits the ship whose objectId the operator types.
-void EditShipyardVessel(Database& db, Console& console);
+void EditShipyardVessel(Database& db, EditContext& context);
 
-// The first of the loaded slots, in list order, that holds a character whose
+// The first of the loaded objects, in list order, that is a character whose
 // name begins with `name` (byte for byte); nullptr when there is none. An
 // empty name matches the first character of the list.
-sMiscObject* FindCharacterByName(std::vector<sMiscObject>& slots, int64_t loadedCount, std::string_view name);
+tServCharacter* FindCharacterByName(Database& db, std::string_view name);
 
 }  // namespace campdb

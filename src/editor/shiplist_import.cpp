@@ -22,9 +22,8 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "editor/ship_strings.h"
-#include "format/run_settings.h"
-#include "format/ship.h"
+#include "editor/editors.h"
+#include "editor/prompts.h"
 
 namespace campdb {
 
@@ -32,7 +31,6 @@ namespace {
 
 // A shiplist is a few hundred kilobytes; anything beyond this is not read.
 constexpr size_t kMaxShiplistBytes = size_t{64} << 20;
-constexpr size_t kNameLimit = 254;
 // The rest of a line is discarded in one go of at most this many bytes.
 constexpr size_t kDiscardLimit = 2046;
 
@@ -121,7 +119,7 @@ class ShiplistReader {
 };
 
 // A text field as the parser uses it: up to its first zero byte.
-std::string_view Text(std::string_view field) {
+std::string_view FieldText(std::string_view field) {
   const size_t zero = field.find('\0');
   return zero == std::string_view::npos ? field : field.substr(0, zero);
 }
@@ -217,7 +215,8 @@ void WriteWarning(Console& console, size_t rule, std::string_view message) {
 // Applies the columns of the matching line to a ship, one field at a time.
 class LineImport {
  public:
-  explicit LineImport(tShip& ship) : ship_(ship) {}
+  LineImport(tShip& ship, std::span<uint8_t> block, EditContext& context)
+      : ship_(ship), block_(block), context_(context) {}
 
   // Reads and applies columns 4 to 146. Stops at once when a field reaches
   // the end of the file; that field is not applied.
@@ -227,20 +226,12 @@ class LineImport {
       if (in.AtEnd()) break;
       Apply(column, field);
     }
-    // The schematic entries may have been rewritten; the drone hardpoint
-    // list must follow them, or the stale list would be stored back over
-    // them when the ship is written.
-    if (dronesReset_ && !dronesRebuilt_) ship_.BuildDroneHardpoints();
   }
 
  private:
   void Apply(int column, std::string_view field) {
     if (column >= kFirstHardpointColumn && column <= kLastHardpointColumn) {
       ApplyHardpoint((column - kFirstHardpointColumn) / 3, (column - kFirstHardpointColumn) % 3, field);
-      if (column == kLastHardpointColumn) {
-        ship_.BuildDroneHardpoints();
-        dronesRebuilt_ = true;
-      }
       return;
     }
     if (column >= kFirstBayColumn && column <= kLastBayColumn) {
@@ -254,22 +245,22 @@ class LineImport {
     }
     switch (column) {
       case kHullColumn:
-        if (const auto code = HullClassOfWord(Text(field))) ship_.hullClass = *code;
+        if (const auto code = HullClassOfWord(FieldText(field))) ship_.hullClass = *code;
         break;
       case kBpvColumn:
         ship_.bpv = LeadingNumber(field);
         ship_.bpv2 = ship_.bpv;
         break;
       case kMarinesColumn:
-        Fill(ship_.marines(), LowByte(LeadingNumber(field)));
+        Fill(ship_.marines, LowByte(LeadingNumber(field)));
         break;
       case kCloakColumn:
-        ship_.cloakCost = LowByte(LeadingNumber(field));
-        ship_.cloakSecond = ship_.cloakCost;
+        Byte(block::kCloak) = LowByte(LeadingNumber(field));
+        Byte(block::kCloak + 1) = Byte(block::kCloak);
         ResetDrones();
         break;
       case kBombsColumn:
-        Fill(ship_.bombs(), LowByte(LeadingNumber(field)));
+        Fill(ship_.bombs, LowByte(LeadingNumber(field)));
         break;
       case kWarpColumn:
         SetPair(kRWarp, LowByte(LeadingNumber(field)));
@@ -282,41 +273,37 @@ class LineImport {
 
   // The drones are rebuilt from the hardpoints that follow.
   void ResetDrones() {
-    ship_.droneRackTotal = 0;
-    ship_.droneType = 0;
-    ship_.droneSpeed = LowByte(Run().currentEra);
-    ship_.droneThird = 2;
-    ship_.weaponsTotal = 0;
-    ship_.droneStorageIntact = 0;
-    ship_.droneStorageWorking = 0;
-    dronesReset_ = true;
+    Byte(block::kDroneRackTotal) = 0;
+    Byte(block::kDroneType) = 0;
+    Byte(block::kDroneSpeed) = LowByte(context_.facts.currentEra);
+    Byte(block::kDroneThird) = 2;
+    Byte(block::kDroneStorageIntact) = 0;
+    Byte(block::kDroneStorageWorking) = 0;
   }
 
   // A hardpoint has three columns: 0 weapon count, 1 weapon type, 2 not used.
   void ApplyHardpoint(int index, int column, std::string_view field) {
     const size_t pair = static_cast<size_t>(block::kHardpoints + 2 * index);
     const size_t entry = static_cast<size_t>(block::kSchematic + block::kSchematicStride * index);
-    auto& bytes = ship_.systemsBlock;
+    const std::span<uint8_t> bytes = block_;
     if (column == 0) {
       count_ = LowByte(LeadingNumber(field));
       bytes[pair] = count_;
       bytes[pair + 1] = count_;
-      ship_.weaponsTotal = static_cast<uint8_t>(ship_.weaponsTotal + count_);
-      ship_.weaponsWorking = ship_.weaponsTotal;
     } else if (column == 1) {
-      const std::string_view type = Text(field);
+      const std::string_view type = FieldText(field);
       if (type.substr(0, 3) == "Dro") {
         // Types B and C carry racks of six drones, every other type four;
         // a rack is stored with twice its size in reloads.
         const bool large = type.size() > 3 && (type[3] == 'B' || type[3] == 'C');
         const uint8_t rackSize = large ? 6 : 4;
         const auto storage = static_cast<uint8_t>(2 * rackSize * count_);
-        ship_.droneRackTotal = static_cast<uint8_t>(ship_.droneRackTotal + count_);
+        Byte(block::kDroneRackTotal) = static_cast<uint8_t>(Byte(block::kDroneRackTotal) + count_);
         bytes[entry + 2] = count_;
         bytes[entry + 4] = rackSize;
         bytes[entry] = storage;
-        ship_.droneStorageIntact = static_cast<uint8_t>(ship_.droneStorageIntact + storage);
-        ship_.droneStorageWorking = static_cast<uint8_t>(ship_.droneStorageWorking + storage);
+        Byte(block::kDroneStorageIntact) = static_cast<uint8_t>(Byte(block::kDroneStorageIntact) + storage);
+        Byte(block::kDroneStorageWorking) = static_cast<uint8_t>(Byte(block::kDroneStorageWorking) + storage);
       } else {
         bytes[entry] = 0;
         bytes[entry + 2] = 0;
@@ -334,14 +321,17 @@ class LineImport {
       bay.third = count;
       return;
     }
-    const bool empty = static_cast<int8_t>(bay.maximum) < 1;
-    SetBayFighterType(ship_, bay, empty ? std::string() : std::string(Text(field)));
+    const std::string_view type = static_cast<int8_t>(bay.maximum) < 1 ? std::string_view() : FieldText(field);
+    ReplaceText(ship_.head, bay.fighterType, type, context_.store);
+    ReplaceText(ship_.head, bay.fighterType2, type, context_.store);
   }
 
   void SetPair(SystemIndex system, uint8_t value) {
-    ship_.systems[system].intact = value;
-    ship_.systems[system].working = value;
+    Byte(PairOffset(system)) = value;
+    Byte(PairOffset(system) + 1) = value;
   }
+
+  uint8_t& Byte(int offset) { return block_[static_cast<size_t>(offset)]; }
 
   static void Fill(SupplyLoad& load, uint8_t value) {
     load.intact = value;
@@ -350,21 +340,22 @@ class LineImport {
   }
 
   tShip& ship_;
+  std::span<uint8_t> block_;
+  EditContext& context_;
   uint8_t count_ = 0;  // weapon count of the hardpoint being read
-  bool dronesReset_ = false;
-  bool dronesRebuilt_ = false;
 };
 
 }  // namespace
 
-void tShip::ImportFromShiplist(Console& console) {
-  console.WriteLine(
-      "Enter the name of the shiplist file (this is needed needed to update the schematic info for the "
-      "ship's new type)");
-  const auto answer = console.ReadTextLine(kNameLimit);
-  if (!answer) return;
+void ImportFromShiplist(tShip& ship, std::span<uint8_t> block, EditContext& context) {
+  Console& console = context.console;
+  const auto name = console.Ask(TextQuestion{
+      {"Enter the name of the shiplist file (this is needed needed to update the schematic info for the "
+       "ship's new type)"},
+      kNameText});
+  if (!name) return;
 
-  const auto contents = ReadShiplistFile(UpToZero(*answer), console);
+  const auto contents = ReadShiplistFile(*name, console);
   if (!contents) {
     WriteWarning(console, 32, "WARNING: UNABLE TO OPEN SHIPLIST");
     return;
@@ -382,7 +373,7 @@ void tShip::ImportFromShiplist(Console& console) {
     in.ReadField();
     in.ReadField();
     if (in.AtEnd()) break;
-    if (Text(in.ReadField()) == shipType.View()) {
+    if (FieldText(in.ReadField()) == ship.shipType) {
       found = true;
       break;
     }
@@ -393,7 +384,7 @@ void tShip::ImportFromShiplist(Console& console) {
     return;
   }
 
-  LineImport(*this).ApplyLine(in);
+  LineImport(ship, block, context).ApplyLine(in);
 }
 
 }  // namespace campdb

@@ -22,7 +22,7 @@ void ByteReader::ReadBytesAtEnd(uint8_t* out, size_t count) {
   }
 }
 
-std::string_view ByteReader::ReadRunInPlace(int64_t count) {
+Text ByteReader::ReadRun(int64_t count) {
   if (count <= 0) return {};
   size_t take = Remaining();
   if (static_cast<uint64_t>(count) <= take) {
@@ -30,7 +30,7 @@ std::string_view ByteReader::ReadRunInPlace(int64_t count) {
   } else {
     atEnd_ = true;
   }
-  const std::string_view run(reinterpret_cast<const char*>(data_.data() + pos_), take);
+  const Text run(reinterpret_cast<const char*>(data_.data() + pos_), take);
   pos_ += take;
   return run;
 }
@@ -41,12 +41,7 @@ int32_t ReadInt16(ByteReader& in) {
   return value;
 }
 
-CountedString ReadCountedString(ByteReader& in) {
-  const int32_t length = ReadInt32(in);
-  CountedString text;
-  if (length > 0) text.bytes.assign(in.ReadRunInPlace(length));
-  return text;
-}
+Text ReadCountedString(ByteReader& in) { return in.ReadRun(ReadInt32(in)); }
 
 void ByteWriter::Drain() const {
   if (fill_ == 0) return;
@@ -105,9 +100,9 @@ void WriteInt16(ByteWriter& out, int32_t value) {
   out.WriteBytes(bytes, 2);
 }
 
-void WriteCountedString(ByteWriter& out, const CountedString& text) {
-  WriteInt32(out, text.Length());
-  out.WriteRun(text.bytes);
+void WriteCountedString(ByteWriter& out, Text text) {
+  WriteInt32(out, static_cast<int32_t>(text.size()));
+  out.WriteRun(text);
 }
 
 }  // namespace campdb

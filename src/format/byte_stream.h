@@ -13,26 +13,20 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace campdb {
 
-// A length-prefixed byte string. The bytes are whatever the server stored;
-// no character set is assumed and no byte is translated. A stored length of
-// zero or less reads as the empty string.
-struct CountedString {
-  std::string bytes;
-
-  CountedString() = default;
-  explicit CountedString(std::string text) : bytes(std::move(text)) {}
-
-  int32_t Length() const { return static_cast<int32_t>(bytes.size()); }
-  bool Empty() const { return bytes.empty(); }
-  std::string_view View() const { return bytes; }
-  bool operator==(const CountedString&) const = default;
-};
+// The bytes of a counted string, a tail or another run of the file, seen
+// where they are kept: in the loaded input, or in the store of texts that
+// did not come from it (an editor's answers, a restored dump). The bytes
+// are whatever the server stored; no character set is assumed and no byte
+// is translated. Whoever keeps a record keeps the storage its texts point
+// into.
+using Text = std::string_view;
 
 // Reads the database image. A read never runs past the end: a byte read at
 // the end (or after the reader has already run out) consumes nothing,
@@ -69,13 +63,11 @@ class ByteReader {
     pos_ += count;
   }
 
-  // A run of stored length `count` (an opaque tail, a string's bytes). A run
-  // longer than what is left keeps only the bytes that are left, so nothing
-  // is ever allocated beyond the size of the input.
-  std::string ReadRun(int64_t count) { return std::string(ReadRunInPlace(count)); }
-  // The same run, seen where it lies in the input instead of copied; valid
-  // as long as the input is.
-  std::string_view ReadRunInPlace(int64_t count);
+  // A run of stored length `count` (an opaque tail, a string's bytes), seen
+  // where it lies in the input; valid as long as the input is. A run longer
+  // than what is left keeps only the bytes that are left, so nothing is ever
+  // taken beyond the end of the input; a count of 0 or less takes nothing.
+  Text ReadRun(int64_t count);
 
   // Asked before each entry of a list read from the file: true while bytes
   // are left. A list that stops here holds fewer entries than its count
@@ -85,6 +77,20 @@ class ByteReader {
     cutShort_ = true;
     return false;
   }
+
+  // The next `count` bytes where they lie, when the input holds them all;
+  // otherwise nothing is taken and the result is empty.
+  std::optional<Text> TakeInPlace(size_t count) {
+    if (count > Remaining()) return std::nullopt;
+    const Text run(reinterpret_cast<const char*>(data_.data() + pos_), count);
+    pos_ += count;
+    return run;
+  }
+  // Input bytes from `from` up to `to`, wherever the reader stands.
+  Text Slice(size_t from, size_t to) const {
+    return {reinterpret_cast<const char*>(data_.data() + from), to - from};
+  }
+  size_t Size() const { return data_.size(); }
 
   // True once a read has tried to go past the end of the input.
   bool AtEnd() const { return atEnd_; }
@@ -106,7 +112,9 @@ class ByteReader {
 inline int32_t ReadInt32(ByteReader& in) { return static_cast<int32_t>(in.ReadWord()); }
 // Zero-extended: FF FF reads as 65535.
 int32_t ReadInt16(ByteReader& in);
-CountedString ReadCountedString(ByteReader& in);
+// A counted string: its length word, then that many bytes. A length of 0 or
+// less reads as the empty text.
+Text ReadCountedString(ByteReader& in);
 
 // Where a ByteWriter's bytes go once its buffer fills. A sink that fails
 // keeps failing; the writer then drops further bytes.
@@ -185,6 +193,6 @@ inline void WriteInt32(ByteWriter& out, int32_t value) {
 }
 // Writes the low 16 bits; higher bits are dropped.
 void WriteInt16(ByteWriter& out, int32_t value);
-void WriteCountedString(ByteWriter& out, const CountedString& text);
+void WriteCountedString(ByteWriter& out, Text text);
 
 }  // namespace campdb

@@ -1,91 +1,104 @@
 // The campaign record: settings and live counters of the campaign. It follows
 // the header and is framed like every object (declared size twice, class tag,
-// body) but read and written by its own operations.
+// body), but read and written in its fixed place.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "format/byte_stream.h"
+#include "format/layout.h"
+#include "format/object_head.h"
 
 namespace campdb {
 
-class ReportStream;
-class Console;
-class InfoFiles;
+struct tCampaignObject {
+  static constexpr std::string_view kClassTag = ".?AVtCampaignObject@@";
 
-class tCampaignObject {
- public:
-  tCampaignObject() = default;
-  // Reads the record and derives the run settings currentEra,
-  // singlePlayerCampaign and publishedCaptainName.
-  explicit tCampaignObject(ByteReader& in);
-  void Write(ByteWriter& out) const;
-  // Writes the known fields after the class tag, up to and including
-  // versionCopy: the record without its frame and its tail ("camp.info"
-  // holds the same fields).
-  void WriteFields(ByteWriter& out) const;
-  void Report(ReportStream& out) const;
-  // Runs the campaign edit menu until the operator quits it.
-  void Edit(Console& console);
-  // Produces "camp.info" and "version.info" in the current working folder,
-  // telling the operator about each on the console; `files` keeps those
-  // that are only written once the database they describe is in place.
-  void WriteInfoFiles(Console& console, InfoFiles& files) const;
-
-  // The bytes Write produces after the two size words with the record as it
-  // stands (the class tag with its length word, then the body).
-  int64_t ContentSize() const;
-  // Adds a change in the record's byte count to both size copies.
-  void AdjustDeclaredSize(int64_t delta);
-
-  int32_t declaredSize = 0;
-  int32_t declaredSize2 = 0;
-  CountedString classTag;
-  int32_t leadWord = 0;              // uninterpreted
-  std::array<uint8_t, 6> leadRun{};  // uninterpreted
-  int32_t objectId = 0;
-  int32_t idTrailWord = 0;           // uninterpreted
-  CountedString campaignName;
-  CountedString description;
-  CountedString earlyEraMap;
-  CountedString middleEraMap;
-  CountedString lateEraMap;
-  // Mission script file names; the count word is the list's size.
-  std::vector<CountedString> missionList;
+  ObjectHead head;
+  int32_t idTrailWord = 0;  // uninterpreted
+  Text campaignName;
+  Text description;
+  Text earlyEraMap;   // the map of a campaign that starts in the early era
+  Text middleEraMap;
+  Text lateEraMap;
+  // Mission script file names; the count word before them is the list's size.
+  std::vector<Text> missionList;
   // Race codes of the playable races.
   std::vector<int32_t> playableRaces;
-  int32_t startEra = 0;  // 0 early, 1 middle, 2 late
+  int32_t startEra = 0;    // 0 early, 1 middle, 2 late
   int32_t difficulty = 0;  // 0 easy, 1 medium, 2 hard
   int32_t specialTriggerPrestige = 0;
-  CountedString specialFirstMission;  // empty: no special missions
-  CountedString campaignNameCopy;
-  CountedString captainName;  // empty in a multiplayer campaign
+  Text specialFirstMission;  // empty: no special missions
+  Text campaignNameCopy;     // kept equal to the name by the editor
+  Text captainName;          // empty in a multiplayer campaign
   int32_t captainRace = 0;
   int32_t captainPrestige = 0;
-  uint8_t flagByte = 0;        // uninterpreted
-  int32_t preTurnWord = 0;     // uninterpreted
-  int32_t currentTurn = 0;     // turns since the start of baseYear
+  uint8_t flagByte = 0;      // uninterpreted
+  int32_t preTurnWord = 0;   // uninterpreted
+  int32_t currentTurn = 0;   // turns since the start of baseYear
   int32_t unknownCampaignVariable = 0;
   int32_t turnsPerYear = 0;
   int32_t turnLengthMs = 0;
   int32_t baseYear = 0;
-  int32_t earlyEraStart = 0;   // era starts are year offsets from baseYear
+  int32_t earlyEraStart = 0;  // era starts are year offsets from baseYear
   int32_t midEraStart = 0;
   int32_t lateEraStart = 0;
-  int32_t era3Start = 0;       // Ostrel layout only
+  int32_t era3Start = 0;      // Ostrel layout only
   int32_t accountsCreated = 0;
   int32_t maxAccounts = 0;
   int32_t currentlyOnline = 0;
   int32_t maxOnline = 0;
-  CountedString version;
-  CountedString versionCopy;
-  std::string tail;  // bytes the declared size counts beyond the known fields
+  Text version;
+  Text versionCopy;  // kept equal to the version by the editor
+  // Bytes the declared size counts beyond the known fields.
+  Text tail;
 
-  int32_t missionCount() const { return static_cast<int32_t>(missionList.size()); }
-  int32_t raceCount() const { return static_cast<int32_t>(playableRaces.size()); }
+  template <class Io>
+  void Fields(Io& io, Layout layout) {
+    io.Head(head);
+    io.Int32("idTrailWord", idTrailWord);
+    io.String("campaignName", campaignName);
+    io.String("description", description);
+    io.String("earlyEraMap", earlyEraMap);
+    io.String("middleEraMap", middleEraMap);
+    io.String("lateEraMap", lateEraMap);
+    io.List("missionList", missionList, [](auto& item, Text& mission) { item.String(nullptr, mission); });
+    io.List("playableRaces", playableRaces, [](auto& item, int32_t& race) { item.Int32(nullptr, race); });
+    io.Int32("startEra", startEra);
+    io.Int32("difficulty", difficulty);
+    io.Int32("specialTriggerPrestige", specialTriggerPrestige);
+    io.String("specialFirstMission", specialFirstMission);
+    io.String("campaignNameCopy", campaignNameCopy);
+    io.String("captainName", captainName);
+    io.Int32("captainRace", captainRace);
+    io.Int32("captainPrestige", captainPrestige);
+    io.Byte("flagByte", flagByte);
+    io.Int32("preTurnWord", preTurnWord);
+    io.Int32("currentTurn", currentTurn);
+    io.Int32("unknownCampaignVariable", unknownCampaignVariable);
+    io.Int32("turnsPerYear", turnsPerYear);
+    io.Int32("turnLengthMs", turnLengthMs);
+    io.Int32("baseYear", baseYear);
+    io.Int32("earlyEraStart", earlyEraStart);
+    io.Int32("midEraStart", midEraStart);
+    io.Int32("lateEraStart", lateEraStart);
+    if (IsOstrel(layout)) io.Int32("era3Start", era3Start);
+    io.Int32("accountsCreated", accountsCreated);
+    io.Int32("maxAccounts", maxAccounts);
+    io.Int32("currentlyOnline", currentlyOnline);
+    io.Int32("maxOnline", maxOnline);
+    io.String("version", version);
+    io.String("versionCopy", versionCopy);
+    io.Tail(tail);
+  }
 };
+
+// What the record tells the records after it: the current era, and whether
+// (and by which name) a single-player captain is published.
+CampaignFacts DeriveCampaignFacts(const tCampaignObject& campaign, Layout layout);
 
 // Year offset of a turn, exact in 64 bits: currentTurn / turnsPerYear
 // truncated toward zero, and 0 when there are no turns per year.

@@ -1,44 +1,118 @@
-// The whole in-memory image of one campaign database.
+// The whole in-memory image of one campaign database, and the reading of it
+// from the bytes of a database file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "format/campaign.h"
 #include "format/header.h"
+#include "format/layout.h"
 #include "format/map.h"
 #include "format/misc_object.h"
 #include "format/political.h"
+#include "format/text_store.h"
 
 namespace campdb {
 
+// The bytes of a whole database file, as read.
+struct ByteImage {
+  std::unique_ptr<uint8_t[]> data;
+  size_t size = 0;
+
+  std::span<const uint8_t> Bytes() const { return {data.get(), size}; }
+};
+
 struct Database {
+  Layout layout = Layout::Base;
+  // The input the records' texts point into, and the store of the texts that
+  // did not come from it; both live as long as the records.
+  ByteImage source;
+  TextStore store;
+
   tPrelimData header;
   tCampaignObject campaign;
+  // What the campaign record, as read, tells the records after it.
+  CampaignFacts facts;
   tMapObject map;
   // The hexes held: columns * rows of them in a well-formed file, fewer when
   // the file ends early.
-  std::vector<std::unique_ptr<tMapHex>> MapHexPtr;
+  std::vector<tMapHex> hexes;
   tPoliticalObject political;
-  // Misc-object slots actually read. `capacity` is the number the header
-  // announces (objectCount - hexes - 3, at least 0); slots are only made for
-  // objects the file really holds.
-  std::vector<sMiscObject> slots;
+  // The misc objects read, in file order. `capacity` is the number the
+  // header announces (objectCount - hexes - 3, at least 0); `loadedCount`
+  // the number read, until Clean sets it to the number it keeps.
+  std::vector<MiscObject> objects;
   int64_t capacity = 0;
   int64_t loadedCount = 0;
-  // One byte per slot; 1 means the object is not written to the output.
+  // One byte per object; 1 means the object is not written to the output.
   std::vector<uint8_t> deleteFlags;
-  // Lookups by id among the loaded objects.
-  ObjectIdIndex idIndex;
+  // The input bytes the load did not take: from the object whose framing
+  // failed, or from the end of the last record read, to the end.
+  Text unloaded;
+  // Finds loaded objects by id.
+  ObjectIndex index;
 
-  int64_t hexCount() const { return static_cast<int64_t>(MapHexPtr.size()); }
+  int64_t hexCount() const { return static_cast<int64_t>(hexes.size()); }
+  // The object with the id among the loaded ones, or nullptr.
+  MiscObject* FindObjectById(int32_t id) {
+    const int64_t at = index.Find(objects, id);
+    return at < 0 ? nullptr : &objects[static_cast<size_t>(at)];
+  }
 };
 
-// The loaded object with the id, or nullptr. In a list out of id order it is
-// the first such object in list order.
-inline sMiscObject* FindObjectById(Database& db, int32_t wanted) {
-  return db.idIndex.Find(db.slots, db.loadedCount, wanted);
-}
+// The records of the file in the order the load takes them.
+enum class LoadStep { Header, Campaign, Map, Hexes, Political };
+
+// Told what the load does, step by step, so that an interactive run can
+// narrate it; every hook does nothing by default.
+class LoadObserver {
+ public:
+  virtual ~LoadObserver() = default;
+  virtual void Finished(LoadStep) {}
+  // The number of misc objects the header announces (may be 0 or less).
+  virtual void ObjectsAnnounced(int64_t) {}
+  // The framing of the next object failed; the load stops after this.
+  virtual void FrameFailed(const ObjectFrame&) {}
+};
+
+// What a load took of the input, and where and why it stopped short.
+struct LoadOutcome {
+  // Objects the header announces after the hexes (may be 0 or less).
+  int64_t announced = 0;
+  // How the misc-object list ended: Read when it was not cut short, else
+  // the framing failure at object `stopIndex` (0-based) that ended it.
+  FrameResult stop = FrameResult::Read;
+  int64_t stopIndex = 0;
+  // The first byte the load did not take: where the object whose framing
+  // failed began, or else the byte after the last record read.
+  size_t unloadedFrom = 0;
+  // Some read, or some list, wanted more bytes than the file had left.
+  bool wantedPastEnd = false;
+
+  // Where the end of the input was first met, when it was: the record being
+  // read, and for the hexes and the misc objects which one (0-based; for
+  // the hexes, the one the list would have taken next when it stopped).
+  enum class Part { None, Header, Campaign, Map, Hexes, Political, Objects };
+  Part endMetIn = Part::None;
+  int64_t endMetAt = 0;
+  int64_t hexesAnnounced = 0;
+  int64_t loaded = 0;    // misc objects loaded
+  size_t inputSize = 0;  // bytes in the whole input
+
+  // A complete load took every record whole; bytes after the last
+  // announced object do not make it incomplete.
+  bool Complete() const { return stop == FrameResult::Read && !wantedPastEnd; }
+};
+
+// Reads `db.source` in `db.layout`: the header, the campaign record, the map
+// record and its hexes, the political record, then the misc objects the
+// header announces. Hexes stop once the input has run out; misc objects stop
+// at the first one that fails to frame. Every object gets a deleteFlags
+// byte of 0, and the id index is made.
+LoadOutcome LoadDatabase(Database& db, LoadObserver& observer);
 
 }  // namespace campdb

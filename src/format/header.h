@@ -5,19 +5,11 @@
 #include <array>
 #include <cstdint>
 
-#include "format/byte_stream.h"
+#include "format/layout.h"
 
 namespace campdb {
 
-class ReportStream;
-
-class tPrelimData {
- public:
-  tPrelimData() = default;
-  explicit tPrelimData(ByteReader& in);
-  void Write(ByteWriter& out) const;
-  void Report(ReportStream& out) const;
-
+struct tPrelimData {
   // Save format version: four raw bytes, printed as characters.
   std::array<uint8_t, 4> saveVersion{};
   // Number of records after the header: campaign, map, political record,
@@ -25,6 +17,13 @@ class tPrelimData {
   int32_t objectCount = 0;
   // Last object id the server handed out; never changed by the tool.
   int32_t lastObjectId = 0;
+
+  template <class Io>
+  void Fields(Io& io, Layout /*layout*/) {
+    io.Run("saveVersion", saveVersion);
+    io.Int32("objectCount", objectCount);
+    io.Int32("lastObjectId", lastObjectId);
+  }
 };
 
 }  // namespace campdb

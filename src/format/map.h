@@ -5,74 +5,121 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "format/byte_stream.h"
+#include "format/layout.h"
+#include "format/object_head.h"
 
 namespace campdb {
 
-class ReportStream;
-class Console;
+struct tMapObject {
+  static constexpr std::string_view kClassTag = ".?AVtMapObject@@";
 
-class tMapObject {
- public:
-  tMapObject() = default;
-  explicit tMapObject(ByteReader& in);
-  void Write(ByteWriter& out) const;
-  void Report(ReportStream& out, int64_t hexCount) const;
-
-  // columns * rows, exact; 0 when it is negative.
-  int64_t HexesAnnounced() const;
-
-  int32_t declaredSize = 0;
-  int32_t declaredSize2 = 0;
-  CountedString classTag;
-  int32_t leadWord = 0;              // uninterpreted
-  std::array<uint8_t, 6> leadRun{};  // uninterpreted
-  int32_t idWord = 0;                // uninterpreted
-  int32_t unknown1 = 0;              // printed by the report only
+  ObjectHead head;
+  int32_t unknown1 = 0;  // printed by the report only
   int32_t columns = 0;
   int32_t rows = 0;
-  std::string tail;
+  Text tail;
+
+  // columns * rows, exact; 0 when it is negative.
+  int64_t HexesAnnounced() const {
+    const int64_t count = int64_t{columns} * rows;
+    return count < 0 ? 0 : count;
+  }
+
+  template <class Io>
+  void Fields(Io& io, Layout /*layout*/) {
+    io.Head(head);
+    io.Int32("unknown1", unknown1);
+    io.Int32("columns", columns);
+    io.Int32("rows", rows);
+    io.Tail(tail);
+  }
 };
 
-class tMapHex {
- public:
-  tMapHex() = default;
-  explicit tMapHex(ByteReader& in);
-  void Write(ByteWriter& out) const;
-  void Report(ReportStream& out) const;
-  // Shows the hex's menu, performs at most one change and returns.
-  void Edit(Console& console);
+struct tMapHex {
+  static constexpr std::string_view kClassTag = ".?AVtMapHex@@";
 
-  int32_t declaredSize = 0;
-  int32_t declaredSize2 = 0;
-  CountedString classTag;
-  int32_t leadWord = 0;              // uninterpreted
-  std::array<uint8_t, 6> leadRun{};  // uninterpreted
-  int32_t idWord = 0;                // uninterpreted
-  std::array<uint8_t, 9> hexRun{};   // uninterpreted
+  ObjectHead head;
+  std::array<uint8_t, 9> hexRun{};  // uninterpreted
   int32_t hexX = 0;
   int32_t hexY = 0;
-  // The nine uninterpreted words only the Ostrel layout stores (zero in the
-  // base layout), in file order: two after hexY, one before cartelRace, two
-  // after econCurrent, one before cartelDvMax, two after it, one before
-  // cartelDvCurrent.
-  std::array<int32_t, 9> ostrelWords{};
   int32_t ownerRace = 0;
-  // Cartel fields: stored in the Ostrel layout, derived in the base layout.
-  int32_t cartelRace = 0;
   int32_t terrain = 0;
   int32_t planet = 0;
   int32_t base = 0;
   int32_t econMax = 0;
   int32_t econCurrent = 0;
   int32_t dvMax = 0;
-  int32_t cartelDvMax = 0;
   int32_t dvCurrent = 0;
-  int32_t cartelDvCurrent = 0;
   // Kept verbatim; the barrier command clears them.
   std::array<int32_t, 4> trailingWords{};
-  std::string tail;
+  // Stored only in the Ostrel layout: the cartel in the hex and its
+  // defences, and nine uninterpreted words, named after their places.
+  int32_t cartelRace = 0;
+  int32_t cartelDvMax = 0;
+  int32_t cartelDvCurrent = 0;
+  std::array<int32_t, 9> ostrelWords{};
+  Text tail;
+
+  template <class Io>
+  void Fields(Io& io, Layout layout) {
+    const bool ostrel = IsOstrel(layout);
+    io.Head(head);
+    io.Run("hexRun", hexRun);
+    io.Int32("hexX", hexX);
+    io.Int32("hexY", hexY);
+    if (ostrel) {
+      io.Int32("ostrelWord1", ostrelWords[0]);
+      io.Int32("ostrelWord2", ostrelWords[1]);
+    }
+    io.Int32("ownerRace", ownerRace);
+    if (ostrel) {
+      io.Int32("ostrelWord3", ostrelWords[2]);
+      io.Int32("cartelRace", cartelRace);
+    }
+    io.Int32("terrain", terrain);
+    io.Int32("planet", planet);
+    io.Int32("base", base);
+    io.Int32("econMax", econMax);
+    io.Int32("econCurrent", econCurrent);
+    if (ostrel) {
+      io.Int32("ostrelWord4", ostrelWords[3]);
+      io.Int32("ostrelWord5", ostrelWords[4]);
+    }
+    io.Int32("dvMax", dvMax);
+    if (ostrel) {
+      io.Int32("ostrelWord6", ostrelWords[5]);
+      io.Int32("cartelDvMax", cartelDvMax);
+      io.Int32("ostrelWord7", ostrelWords[6]);
+      io.Int32("ostrelWord8", ostrelWords[7]);
+    }
+    io.Int32("dvCurrent", dvCurrent);
+    if (ostrel) {
+      io.Int32("ostrelWord9", ostrelWords[8]);
+      io.Int32("cartelDvCurrent", cartelDvCurrent);
+    }
+    io.Int32("trailingWord1", trailingWords[0]);
+    io.Int32("trailingWord2", trailingWords[1]);
+    io.Int32("trailingWord3", trailingWords[2]);
+    io.Int32("trailingWord4", trailingWords[3]);
+    io.Tail(tail);
+  }
 };
+
+// The cartel of a hex. The base layout stores none: an empire's cartel is its
+// code + 8, every other owner's is 23, and the cartel's defences are the
+// hex's own.
+inline int32_t CartelRaceOf(const tMapHex& hex, Layout layout) {
+  if (IsOstrel(layout)) return hex.cartelRace;
+  return hex.ownerRace >= 8 ? 23 : hex.ownerRace + 8;
+}
+inline int32_t CartelDvMaxOf(const tMapHex& hex, Layout layout) {
+  return IsOstrel(layout) ? hex.cartelDvMax : hex.dvMax;
+}
+inline int32_t CartelDvCurrentOf(const tMapHex& hex, Layout layout) {
+  return IsOstrel(layout) ? hex.cartelDvCurrent : hex.dvCurrent;
+}
 
 }  // namespace campdb

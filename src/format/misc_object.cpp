@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "console/console.h"
-
 namespace campdb {
 
 namespace {
@@ -32,7 +30,23 @@ int32_t Int32At(std::string_view bytes, size_t offset) {
   return static_cast<int32_t>(value);
 }
 
+template <class Record>
+MiscObject ReadKnown(ByteReader& in, const ObjectFrame& frame, const ReadContext& context) {
+  Record record;
+  FieldReader reader(in, context);
+  reader.SetFrame(frame.declaredSize, Record::kClassTag);
+  record.Fields(reader, context.layout);
+  return record;
+}
+
 }  // namespace
+
+std::string_view ClassTagOf(ObjectKind kind) {
+  for (const KnownClass& known : kKnownClasses) {
+    if (known.kind == kind) return known.tag;
+  }
+  return {};
+}
 
 ObjectKind ClassKindOf(int32_t tagLength, std::string_view tagBytes) {
   for (const KnownClass& known : kKnownClasses) {
@@ -45,107 +59,99 @@ ObjectKind ClassKindOf(int32_t tagLength, std::string_view tagBytes) {
   return ObjectKind::Unrecognised;
 }
 
-FrameResult ReadMiscObject(ByteReader& in, sMiscObject& slot, Console& console) {
-  slot = sMiscObject{};
-  const int32_t size = ReadInt32(in);
-  const int32_t size2 = ReadInt32(in);
-  if (size != size2) {
-    console.WriteLine(Cat("WARNING: SIZE MISMATCH IN OBJECT ", size, " vs ", size2));
-    console.WriteLine("Hit any key to continue");
-    console.WaitForKey();
-    return FrameResult::SizeMismatch;
+ObjectFrame ReadObjectFrame(ByteReader& in) {
+  ObjectFrame frame;
+  frame.start = in.Position();
+  frame.declaredSize = ReadInt32(in);
+  frame.declaredSize2 = ReadInt32(in);
+  if (frame.declaredSize != frame.declaredSize2) {
+    frame.result = FrameResult::SizeMismatch;
+    return frame;
   }
   if (in.AtEnd()) {
-    console.WriteLine("END OF FILE");
-    return FrameResult::EndOfFile;
+    frame.result = FrameResult::EndOfFile;
+    return frame;
   }
-
-  const int32_t tagLengthWord = ReadInt32(in);
-  // The tag is classified where it lies in the input; only an object of
-  // unrecognised class keeps a copy of it.
-  const std::string_view tagBytes = in.ReadRunInPlace(tagLengthWord);
-  slot.kind = ClassKindOf(static_cast<int32_t>(tagBytes.size()), tagBytes);
-  switch (slot.kind) {
-    case ObjectKind::NewsStory:
-      slot.news = std::make_unique<tNewsStory>(in, size);
-      break;
-    case ObjectKind::Character:
-      slot.character = std::make_unique<tServCharacter>(in, size);
-      break;
-    case ObjectKind::Ship:
-      slot.ship = std::make_unique<tShip>(in, size);
-      break;
-    case ObjectKind::Bid:
-      slot.bid = std::make_unique<tAuctionItem>(in, size);
-      break;
-    case ObjectKind::Unrecognised: {
-      // Keep the whole object so that the objects after it still load and an
-      // unchanged database is written back complete.
-      auto object = std::make_unique<UnrecognisedObject>();
-      object->declaredSize = size;
-      object->declaredSize2 = size2;
-      object->tagLengthWord = tagLengthWord;
-      object->tagBytes = std::string(tagBytes);
-      object->body = in.ReadRun(int64_t{size} - 4 - static_cast<int64_t>(object->tagBytes.size()));
-      if (object->body.size() >= kObjectIdOffset + 4) object->objectId = Int32At(object->body, kObjectIdOffset);
-      slot.unrecognised = std::move(object);
-      break;
-    }
-  }
-  return FrameResult::Read;
+  frame.tagLengthWord = ReadInt32(in);
+  frame.tag = in.ReadRun(frame.tagLengthWord);
+  frame.kind = ClassKindOf(static_cast<int32_t>(frame.tag.size()), frame.tag);
+  return frame;
 }
 
-void WriteMiscObject(ByteWriter& out, sMiscObject& slot) {
-  switch (slot.kind) {
+MiscObject ReadObjectBody(ByteReader& in, const ObjectFrame& frame, const ReadContext& context) {
+  switch (frame.kind) {
     case ObjectKind::NewsStory:
-      if (slot.news) slot.news->Write(out);
-      break;
+      return ReadKnown<tNewsStory>(in, frame, context);
     case ObjectKind::Character:
-      if (slot.character) slot.character->Write(out);
-      break;
+      return ReadKnown<tServCharacter>(in, frame, context);
     case ObjectKind::Ship:
-      if (slot.ship) slot.ship->Write(out);
-      break;
+      return ReadKnown<tShip>(in, frame, context);
     case ObjectKind::Bid:
-      if (slot.bid) slot.bid->Write(out);
-      break;
+      return ReadKnown<tAuctionItem>(in, frame, context);
     case ObjectKind::Unrecognised:
-      if (const UnrecognisedObject* object = slot.unrecognised.get()) {
-        WriteInt32(out, object->declaredSize);
-        WriteInt32(out, object->declaredSize2);
-        WriteInt32(out, object->tagLengthWord);
-        out.WriteRun(object->tagBytes);
-        out.WriteRun(object->body);
-      }
       break;
   }
+  // The body is what the declared size leaves after the tag as held, so the
+  // objects after it still load.
+  const Text body = in.ReadRun(int64_t{frame.declaredSize} - 4 - static_cast<int64_t>(frame.tag.size()));
+  UnrecognisedObject object;
+  object.bytes = in.Slice(frame.start, in.Position());
+  if (body.size() >= kObjectIdOffset + 4) object.objectId = Int32At(body, kObjectIdOffset);
+  return object;
 }
 
-int32_t ObjectIdOf(const sMiscObject& slot) {
-  switch (slot.kind) {
-    case ObjectKind::NewsStory:
-      return slot.news ? slot.news->objectId : -1;
-    case ObjectKind::Character:
-      return slot.character ? slot.character->objectId : -1;
-    case ObjectKind::Ship:
-      return slot.ship ? slot.ship->objectId : -1;
-    case ObjectKind::Bid:
-      return slot.bid ? slot.bid->objectId : -1;
-    case ObjectKind::Unrecognised:
-      return slot.unrecognised ? slot.unrecognised->objectId : -1;
+void WriteObject(ByteWriter& out, const MiscObject& object, Layout layout) {
+  std::visit(
+      [&](const auto& record) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(record)>, UnrecognisedObject>) {
+          out.WriteRun(record.bytes);
+        } else {
+          WriteRecord(out, record, layout);
+        }
+      },
+      object);
+}
+
+int32_t ObjectIdOf(const MiscObject& object) {
+  return std::visit(
+      [](const auto& record) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(record)>, UnrecognisedObject>) {
+          return record.objectId;
+        } else {
+          return record.head.objectId;
+        }
+      },
+      object);
+}
+
+void ObjectIndex::Build(const std::vector<MiscObject>& objects, int64_t count) {
+  count_ = std::min<int64_t>(count, static_cast<int64_t>(objects.size()));
+  ascending_ = true;
+  byId_.clear();
+  for (int64_t i = 1; i < count_ && ascending_; ++i) {
+    ascending_ = ObjectIdOf(objects[static_cast<size_t>(i)]) >= ObjectIdOf(objects[static_cast<size_t>(i - 1)]);
   }
-  return -1;
+  if (ascending_) return;
+  byId_.reserve(static_cast<size_t>(count_));
+  for (int64_t i = 0; i < count_; ++i) byId_.emplace_back(ObjectIdOf(objects[static_cast<size_t>(i)]), i);
+  std::sort(byId_.begin(), byId_.end());
 }
 
-sMiscObject* FindObjectById(std::vector<sMiscObject>& slots, int64_t low, int64_t high, int32_t wanted) {
-  high = std::min<int64_t>(high, static_cast<int64_t>(slots.size()) - 1);
-  while (!slots.empty() && low >= 0 && high >= low) {
+int64_t ObjectIndex::Find(const std::vector<MiscObject>& objects, int32_t wanted) const {
+  if (!ascending_) {
+    const auto found = std::lower_bound(byId_.begin(), byId_.end(), std::pair<int32_t, int64_t>{wanted, 0});
+    return found != byId_.end() && found->first == wanted ? found->second : -1;
+  }
+  // Bisection among low..high inclusive, narrowing from both ends.
+  int64_t low = 0;
+  int64_t high = count_ - 1;
+  const auto idOf = [&](int64_t i) { return ObjectIdOf(objects[static_cast<size_t>(i)]); };
+  while (low >= 0 && high >= low) {
     const int64_t mid = low + (high - low) / 2;
-    const auto idOf = [&](int64_t i) { return ObjectIdOf(slots[static_cast<size_t>(i)]); };
-    if (wanted < idOf(low) || wanted > idOf(high)) return nullptr;
-    if (wanted == idOf(low)) return &slots[static_cast<size_t>(low)];
-    if (wanted == idOf(high)) return &slots[static_cast<size_t>(high)];
-    if (wanted == idOf(mid)) return &slots[static_cast<size_t>(mid)];
+    if (wanted < idOf(low) || wanted > idOf(high)) return -1;
+    if (wanted == idOf(low)) return low;
+    if (wanted == idOf(high)) return high;
+    if (wanted == idOf(mid)) return mid;
     if (wanted < idOf(mid)) {
       low = low + 1;
       high = mid - 1;
@@ -154,33 +160,7 @@ sMiscObject* FindObjectById(std::vector<sMiscObject>& slots, int64_t low, int64_
       high = high - 1;
     }
   }
-  return nullptr;
-}
-
-void ObjectIdIndex::Judge(const std::vector<sMiscObject>& slots, int64_t count) {
-  judgedSlots_ = slots.data();
-  judgedCount_ = count;
-  byId_.clear();
-  order_ = Order::Ascending;
-  for (int64_t i = 1; i < count; ++i) {
-    if (ObjectIdOf(slots[static_cast<size_t>(i)]) < ObjectIdOf(slots[static_cast<size_t>(i - 1)])) {
-      order_ = Order::Unordered;
-      break;
-    }
-  }
-  if (order_ == Order::Ascending) return;
-  byId_.reserve(static_cast<size_t>(count));
-  for (size_t i = 0; i < static_cast<size_t>(count); ++i) byId_.emplace_back(ObjectIdOf(slots[i]), i);
-  std::sort(byId_.begin(), byId_.end());
-}
-
-sMiscObject* ObjectIdIndex::Find(std::vector<sMiscObject>& slots, int64_t count, int32_t wanted) {
-  count = std::clamp<int64_t>(count, 0, static_cast<int64_t>(slots.size()));
-  if (order_ == Order::Unjudged || judgedSlots_ != slots.data() || judgedCount_ != count) Judge(slots, count);
-  if (order_ == Order::Ascending) return FindObjectById(slots, 0, count - 1, wanted);
-  const auto first = std::lower_bound(byId_.begin(), byId_.end(), std::pair<int32_t, size_t>(wanted, 0));
-  if (first == byId_.end() || first->first != wanted) return nullptr;
-  return &slots[first->second];
+  return -1;
 }
 
 }  // namespace campdb

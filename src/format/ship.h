@@ -4,16 +4,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "format/byte_stream.h"
+#include "format/layout.h"
+#include "format/object_head.h"
 
 namespace campdb {
-
-class ReportStream;
-class Console;
 
 // A system's strength: how much of it the ship has, and how much works.
 struct SystemPair {
@@ -34,6 +33,13 @@ struct SupplyLoad {
   uint8_t intact = 0;
   uint8_t working = 0;
   uint8_t third = 0;
+
+  template <class Io>
+  void Fields(Io& io) {
+    io.Byte("intact", intact);
+    io.Byte("working", working);
+    io.Byte("third", third);
+  }
 };
 
 struct FighterBay {
@@ -41,27 +47,30 @@ struct FighterBay {
   uint8_t maximum = 0;
   uint8_t third = 0;
   uint8_t spare = 0;  // uninterpreted
-  CountedString fighterType;
-  CountedString fighterType2;
+  Text fighterType;
+  Text fighterType2;
+
+  template <class Io>
+  void Fields(Io& io) {
+    io.Byte("current", current);
+    io.Byte("maximum", maximum);
+    io.Byte("third", third);
+    io.Byte("spare", spare);
+    io.String("fighterType", fighterType);
+    io.String("fighterType2", fighterType2);
+  }
 };
 
-// A hardpoint schematic entry that carries drone racks.
-struct DroneHardpoint {
-  uint8_t storage = 0;
-  uint8_t racks = 0;
-  uint8_t rackSize = 0;
-  int position = 0;  // offset of the schematic entry in the systems block
-};
-
-// Offsets in the systems block.
+// Offsets in the systems block. A pair is two bytes: intact first, working
+// second.
 namespace block {
-constexpr int kSize = 449;
-constexpr int kSystemPairs = 9;       // sixteen pairs, r. warp .. trans
-constexpr int kTransCopy = 41;        // a second copy of the trans pair
+constexpr size_t kSize = 449;
+constexpr int kSystemPairs = 9;  // sixteen pairs, r. warp .. trans
+constexpr int kTransCopy = 41;   // a second copy of the trans pair
 constexpr int kBttyLabsCargoArmour = 43;
-constexpr int kCloak = 51;            // cloak cost and its second byte
+constexpr int kCloak = 51;       // cloak cost and its second byte
 constexpr int kProbesBarracks = 55;
-constexpr int kHardpoints = 59;       // 25 pairs: weapons, working weapons
+constexpr int kHardpoints = 59;  // 25 pairs: weapons, working weapons
 constexpr int kHardpointCount = 25;
 constexpr int kDroneType = 121;
 constexpr int kDroneSpeed = 122;
@@ -69,87 +78,93 @@ constexpr int kDroneThird = 123;
 constexpr int kDroneRackTotal = 125;
 constexpr int kDroneStorageIntact = 127;
 constexpr int kDroneStorageWorking = 131;
-constexpr int kSchematic = 135;       // 25 entries, 8 bytes apart
+constexpr int kSchematic = 135;  // 25 entries, 8 bytes apart
 constexpr int kSchematicStride = 8;
 constexpr int kSchematicScanEnd = 325;  // only the first 24 entries are scanned
 constexpr int kShuttles = 334;
 }  // namespace block
 
-constexpr size_t kMaxDroneHardpoints = 8;
+// Where the pair of a named system lies in the block.
+constexpr int PairOffset(SystemIndex system) {
+  if (system <= kTrans) return block::kSystemPairs + 2 * system;
+  if (system <= kArmour) return block::kBttyLabsCargoArmour + 2 * (system - kBtty);
+  if (system == kProbes) return block::kProbesBarracks;
+  if (system == kBarracks) return block::kProbesBarracks + 2;
+  return block::kShuttles;
+}
 
-class tShip {
- public:
+// A hardpoint schematic entry that carries drone racks.
+struct DroneHardpoint {
+  uint8_t storage = 0;
+  uint8_t racks = 0;
+  uint8_t rackSize = 0;
+};
+
+// The entries that carry drone racks, at most eight.
+struct DroneHardpoints {
+  static constexpr size_t kMax = 8;
+  std::array<DroneHardpoint, kMax> entries{};
+  size_t count = 0;
+};
+
+struct tShip {
   static constexpr std::string_view kClassTag = ".?AVtShip@@";
 
-  tShip() = default;
-  tShip(ByteReader& in, int32_t declaredSize);
-  // Folds edited named values back into the systems block first when the
-  // ship was modified, so an untouched ship is written exactly as read.
-  void Write(ByteWriter& out);
-  void Report(ReportStream& out) const;
-  // Runs the ship menu until the operator quits; true when the battle point
-  // value, hull class, type or name was changed.
-  bool Edit(Console& console);
-  // Fills hull class, bpv, systems, hardpoints, drones, supplies and fighter
-  // bays from the shiplist line of the ship's type.
-  void ImportFromShiplist(Console& console);
-
-  // Copies the named values out of the systems block and computes the
-  // weapon sums; used by the reader.
-  void LoadNamedValues();
-  // Rebuilds the drone hardpoint list from the schematic entries.
-  void BuildDroneHardpoints();
-  // Stores the named values back into the systems block.
-  void StoreNamedValues();
-
-  int64_t ContentSize() const;
-  void AdjustDeclaredSize(int64_t delta);
-
-  int32_t declaredSize = 0;
-  int32_t declaredSize2 = 0;
-  // Every record of the kind is written with the kind's own tag, whatever
-  // its closing bytes were in the file, so one copy serves them all.
-  static inline const CountedString classTag{std::string(kClassTag)};
-  bool modified = false;
-  int32_t leadWord = 0;              // uninterpreted
-  std::array<uint8_t, 6> leadRun{};  // uninterpreted
-  int32_t objectId = 0;
-  int32_t word4 = 0;                 // uninterpreted
-  std::array<uint8_t, 5> run5{};     // uninterpreted
-  int32_t captainId = 0;             // 0 for a shipyard vessel
-  uint8_t byte7 = 0;                 // uninterpreted
+  ObjectHead head;
+  int32_t word4 = 0;              // uninterpreted
+  std::array<uint8_t, 5> run5{};  // uninterpreted
+  int32_t captainId = 0;          // 0 for a shipyard vessel
+  uint8_t byte7 = 0;              // uninterpreted
   int32_t race = 0;
   int32_t hullClass = 0;
   int32_t bpv = 0;
-  int32_t bpv2 = 0;                  // kept equal to bpv by the editor
-  CountedString shipType;
-  CountedString shipName;
-  std::array<uint8_t, block::kSize> systemsBlock{};
-  std::array<SupplyLoad, 3> supplies{};  // marines, bombs, parts
+  int32_t bpv2 = 0;  // kept equal to bpv by the editor
+  Text shipType;
+  Text shipName;
+  // The server's system values, always block::kSize bytes. Read through the
+  // accessors below; the editors change a copy of their own.
+  Text systemsBlock;
+  SupplyLoad marines;
+  SupplyLoad bombs;
+  SupplyLoad parts;
   std::array<FighterBay, 4> bays{};
-  std::string tail;
+  Text tail;
 
-  // Named values, copied out of the systems block.
-  std::array<SystemPair, kSystemCount> systems{};
-  uint8_t cloakCost = 0;
-  uint8_t cloakSecond = 0;
-  uint8_t droneType = 0;    // 0..3 for types I..IV
-  uint8_t droneSpeed = 0;   // 0 slow, 1 medium, 2 fast
-  uint8_t droneThird = 0;
-  uint8_t droneRackTotal = 0;
-  uint8_t droneStorageIntact = 0;
-  uint8_t droneStorageWorking = 0;
-  // 8-bit sums of the 25 hardpoints' weapon counts.
-  uint8_t weaponsTotal = 0;
-  uint8_t weaponsWorking = 0;
-  std::vector<DroneHardpoint> droneHardpoints;  // at most 8
+  uint8_t At(int offset) const { return static_cast<uint8_t>(systemsBlock[static_cast<size_t>(offset)]); }
+  SystemPair System(SystemIndex system) const {
+    const int at = PairOffset(system);
+    return {At(at), At(at + 1)};
+  }
 
-  SupplyLoad& marines() { return supplies[0]; }
-  SupplyLoad& bombs() { return supplies[1]; }
-  SupplyLoad& parts() { return supplies[2]; }
-  const SupplyLoad& marines() const { return supplies[0]; }
-  const SupplyLoad& bombs() const { return supplies[1]; }
-  const SupplyLoad& parts() const { return supplies[2]; }
+  template <class Io>
+  void Fields(Io& io, Layout /*layout*/) {
+    io.Head(head);
+    io.Int32("word4", word4);
+    io.Run("run5", run5);
+    io.Int32("captainId", captainId);
+    io.Byte("byte7", byte7);
+    io.Int32("race", race);
+    io.Int32("hullClass", hullClass);
+    io.Int32("bpv", bpv);
+    io.Int32("bpv2", bpv2);
+    io.String("shipType", shipType);
+    io.String("shipName", shipName);
+    io.Block("systemsBlock", systemsBlock);
+    io.Group("marines", [this](auto& group) { marines.Fields(group); });
+    io.Group("bombs", [this](auto& group) { bombs.Fields(group); });
+    io.Group("parts", [this](auto& group) { parts.Fields(group); });
+    io.FixedList("bays", bays, [](auto& item, FighterBay& bay) { bay.Fields(item); });
+    io.Tail(tail);
+  }
 };
+
+// The 8-bit sums of the 25 hardpoints' weapon counts, intact and working.
+SystemPair WeaponTotals(const tShip& ship);
+
+// The schematic entries that carry drone racks: entries 0 to 23 are walked
+// in order, and every entry whose racks byte is above 0 (signed) is taken,
+// until their racks add up to the ship's drone rack total (both signed
+// bytes) or eight are held.
+DroneHardpoints FindDroneHardpoints(const tShip& ship);
 
 }  // namespace campdb

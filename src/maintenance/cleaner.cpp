@@ -6,64 +6,64 @@
 
 namespace campdb {
 
-namespace {
-
-// The captain is looked up among the loaded objects by id. A ship is not
-// kept for its captain's sake when that captain is an AI player, even one
-// kept for holding a base: its warships go.
-bool CaptainIsHumanPlayer(Database& db, int32_t captainId) {
-  sMiscObject* captain = FindObjectById(db, captainId);
-  return captain != nullptr && captain->kind == ObjectKind::Character && captain->character != nullptr &&
-         !captain->character->isAI;
-}
-
-bool Keep(Database& db, const sMiscObject& slot) {
-  switch (slot.kind) {
-    case ObjectKind::Ship: {
-      if (slot.ship == nullptr) return false;
-      const tShip& ship = *slot.ship;
-      return IsBaseOrPlanetHull(ship.hullClass) || ship.captainId == 0 ||
-             CaptainIsHumanPlayer(db, ship.captainId);
-    }
-    case ObjectKind::Bid:
-      return slot.bid != nullptr;
-    case ObjectKind::Character: {
-      if (slot.character == nullptr) return false;
-      const tServCharacter& character = *slot.character;
-      if (!character.isAI) return true;
-      for (const auto& entry : character.ships) {
-        if (IsBaseOrPlanetHull(entry.hullClass)) return true;
-      }
-      return false;
-    }
-    case ObjectKind::NewsStory:
-    case ObjectKind::Unrecognised:
-      return false;
-  }
-  return false;
-}
-
-}  // namespace
-
 bool IsBaseOrPlanetHull(int32_t hullClass) { return (hullClass >= 13 && hullClass <= 16) || hullClass == 18; }
 
-void CleanDatabase(Database& db, Console& console) {
-  const int64_t loaded = std::min({db.loadedCount, static_cast<int64_t>(db.slots.size()),
-                                   static_cast<int64_t>(db.deleteFlags.size())});
+std::string_view CleanReasonWord(CleanReason reason) {
+  switch (reason) {
+    case CleanReason::Kept: return "kept";
+    case CleanReason::NewsStory: return "news-story";
+    case CleanReason::AiWithoutBase: return "ai-without-base";
+    case CleanReason::CaptainMissing: return "captain-missing";
+    case CleanReason::CaptainIsAi: return "captain-is-ai";
+    case CleanReason::CaptainNotCharacter: return "captain-not-character";
+    case CleanReason::Unrecognised: return "unrecognised-class";
+  }
+  return "kept";
+}
+
+CleanReason DecideClean(const Database& db, int64_t index) {
+  const MiscObject& object = db.objects[static_cast<size_t>(index)];
+  if (const auto* ship = std::get_if<tShip>(&object)) {
+    if (IsBaseOrPlanetHull(ship->hullClass) || ship->captainId == 0) return CleanReason::Kept;
+    // A ship is not kept for its captain's sake when that captain is an AI
+    // player, even one kept for holding a base: its warships go.
+    const int64_t at = db.index.Find(db.objects, ship->captainId);
+    if (at < 0) return CleanReason::CaptainMissing;
+    const auto* captain = std::get_if<tServCharacter>(&db.objects[static_cast<size_t>(at)]);
+    if (captain == nullptr) return CleanReason::CaptainNotCharacter;
+    return captain->isAI() ? CleanReason::CaptainIsAi : CleanReason::Kept;
+  }
+  if (const auto* character = std::get_if<tServCharacter>(&object)) {
+    if (!character->isAI()) return CleanReason::Kept;
+    for (const CharacterShipEntry& entry : character->ships) {
+      if (IsBaseOrPlanetHull(entry.hullClass)) return CleanReason::Kept;
+    }
+    return CleanReason::AiWithoutBase;
+  }
+  if (std::holds_alternative<tAuctionItem>(object)) return CleanReason::Kept;
+  if (std::holds_alternative<tNewsStory>(object)) return CleanReason::NewsStory;
+  return CleanReason::Unrecognised;
+}
+
+CleanSummary CleanDatabase(Database& db, Console& console) {
+  CleanSummary summary;
+  summary.loaded = std::min({db.loadedCount, static_cast<int64_t>(db.objects.size()),
+                             static_cast<int64_t>(db.deleteFlags.size())});
   // Every decision looks at the objects as loaded, never at another
   // decision, so the order of the walk does not matter.
-  for (int64_t i = 0; i < loaded; ++i) {
-    if (Keep(db, db.slots[static_cast<size_t>(i)])) db.deleteFlags[static_cast<size_t>(i)] = 0;
-  }
   int64_t kept = 0;
-  for (int64_t i = 0; i < loaded; ++i) {
-    if (db.deleteFlags[static_cast<size_t>(i)] == 0) ++kept;
+  for (int64_t i = 0; i < summary.loaded; ++i) {
+    const bool keep = DecideClean(db, i) == CleanReason::Kept;
+    db.deleteFlags[static_cast<size_t>(i)] = keep ? 0 : 1;
+    kept += keep ? 1 : 0;
   }
+  summary.removed = summary.loaded - kept;
   db.loadedCount = kept;
   db.header.objectCount = static_cast<int32_t>(static_cast<uint32_t>(kept + db.hexCount() + 3));
 
   console.WriteLine(Cat("After cleaning thinks there are ", db.header.objectCount, " objects"));
   console.WriteLine(Cat("   and numobjects is ", kept));
+  return summary;
 }
 
 }  // namespace campdb

@@ -11,24 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "maintenance/system_calls.h"
+
 namespace campdb {
 
 namespace {
-
-// --- fault injection -------------------------------------------------------
-
-int64_t operationsPerformed = 0;
-int64_t failingOperation = 0;
-
-// Counts one operation; true when it is the one chosen to fail.
-bool InjectedFault() {
-  ++operationsPerformed;
-  if (failingOperation != 0 && operationsPerformed == failingOperation) {
-    errno = EIO;
-    return true;
-  }
-  return false;
-}
 
 // --- temporary files an interrupt must remove ------------------------------
 
@@ -90,12 +77,11 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   ::_exit(128 + signal);
 }
 
-// --- system calls, each counted --------------------------------------------
+// --- the calls that reach the disk (see system_calls.h) ---------------------
 
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
-    if (InjectedFault()) return false;
-    const ssize_t written = ::write(fd, data, size);
+    const ssize_t written = system_calls::Write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -107,22 +93,14 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-bool SyncFile(int fd) {
-  if (InjectedFault()) return false;
-  return ::fsync(fd) == 0;
-}
+bool SyncFile(int fd) { return system_calls::Sync(fd) == 0; }
 
 // Closes the descriptor in any case; false when the close reported an error
-// (a delayed write error, say) or was chosen to fail.
-bool CloseFile(int fd) {
-  const bool fault = InjectedFault();
-  const bool closed = ::close(fd) == 0;
-  return closed && !fault;
-}
+// (a delayed write error, say).
+bool CloseFile(int fd) { return system_calls::Close(fd) == 0; }
 
 bool MoveOver(const std::string& from, const std::string& to) {
-  if (InjectedFault()) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  return system_calls::Rename(from.c_str(), to.c_str()) == 0;
 }
 
 // Makes a rename in `folder` durable. A file system that cannot sync a
@@ -130,12 +108,7 @@ bool MoveOver(const std::string& from, const std::string& to) {
 bool SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  bool synced = true;
-  if (InjectedFault()) {
-    synced = false;
-  } else if (::fsync(fd) != 0 && errno != EINVAL) {
-    synced = false;
-  }
+  const bool synced = system_calls::Sync(fd) == 0 || errno == EINVAL;
   const int error = errno;
   ::close(fd);
   errno = error;
@@ -148,8 +121,8 @@ FileIdentity IdentityFromStat(const struct stat& st) {
   return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
 }
 
-bool IsInputDatabase(const struct stat& st) {
-  return Run().inputFile.has_value() && *Run().inputFile == IdentityFromStat(st);
+bool IsTheFile(const struct stat& st, const std::optional<FileIdentity>& file) {
+  return file.has_value() && *file == IdentityFromStat(st);
 }
 
 // The path a name finally refers to when it is a link to an existing file,
@@ -231,11 +204,11 @@ std::optional<FileIdentity> IdentityOf(const std::string& name) {
   return IdentityFromStat(st);
 }
 
-OutputTarget TargetOf(const std::string& name) {
+OutputTarget TargetOf(const std::string& name, const std::optional<FileIdentity>& input) {
   struct stat st {};
   if (::stat(name.c_str(), &st) != 0) return OutputTarget::New;
   if (S_ISDIR(st.st_mode)) return OutputTarget::Folder;
-  if (IsInputDatabase(st)) return OutputTarget::Input;
+  if (IsTheFile(st, input)) return OutputTarget::Input;
   return S_ISREG(st.st_mode) ? OutputTarget::Regular : OutputTarget::Device;
 }
 
@@ -267,7 +240,7 @@ std::string OutputFile::Reason() const {
   return name_ + ": " + (ownReason_.empty() ? std::string(std::strerror(error_ != 0 ? error_ : EIO)) : ownReason_);
 }
 
-bool OutputFile::OpenReplacing(const std::string& name) {
+bool OutputFile::OpenReplacing(const std::string& name, const std::optional<FileIdentity>& input) {
   Abandon();
   name_ = name;
   failed_ = false;
@@ -277,19 +250,19 @@ bool OutputFile::OpenReplacing(const std::string& name) {
   struct stat st {};
   const bool exists = ::stat(name.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return Refuse(EISDIR);
-  if (exists && IsInputDatabase(st)) return Refuse(std::string(kIsTheInput));
+  if (exists && IsTheFile(st, input)) return Refuse(std::string(kIsTheInput));
 
   if (exists && !S_ISREG(st.st_mode)) {
     // A device or a pipe: there is nothing to replace, only to write to.
     fd_ = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0) return Refuse(errno);
     struct stat opened {};
-    if (::fstat(fd_, &opened) != 0 || S_ISDIR(opened.st_mode) || IsInputDatabase(opened)) {
+    if (::fstat(fd_, &opened) != 0 || S_ISDIR(opened.st_mode) || IsTheFile(opened, input)) {
       const int error = S_ISDIR(opened.st_mode) ? EISDIR : errno;
-      const bool input = IsInputDatabase(opened);
+      const bool isInput = IsTheFile(opened, input);
       ::close(fd_);
       fd_ = -1;
-      return input ? Refuse(std::string(kIsTheInput)) : Refuse(error);
+      return isInput ? Refuse(std::string(kIsTheInput)) : Refuse(error);
     }
     target_ = name;
     mode_ = Mode::Device;
@@ -316,7 +289,7 @@ bool OutputFile::OpenReplacing(const std::string& name) {
   return true;
 }
 
-bool OutputFile::OpenInPlace(const std::string& name) {
+bool OutputFile::OpenInPlace(const std::string& name, const std::optional<FileIdentity>& input) {
   Abandon();
   name_ = name;
   target_ = name;
@@ -334,7 +307,7 @@ bool OutputFile::OpenInPlace(const std::string& name) {
     error = errno;
   } else if (S_ISDIR(st.st_mode)) {
     error = EISDIR;
-  } else if (IsInputDatabase(st)) {
+  } else if (IsTheFile(st, input)) {
     ::close(fd);
     return Refuse(std::string(kIsTheInput));
   } else if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
@@ -411,16 +384,5 @@ void OutputFile::DropTemporary() {
   Forget(temporary_);
   temporary_.clear();
 }
-
-namespace output_faults {
-
-void FailNth(int64_t n) {
-  operationsPerformed = 0;
-  failingOperation = n;
-}
-
-int64_t Performed() { return operationsPerformed; }
-
-}  // namespace output_faults
 
 }  // namespace campdb

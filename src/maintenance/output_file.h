@@ -27,9 +27,16 @@
 #include <string>
 
 #include "format/byte_stream.h"
-#include "format/run_settings.h"
 
 namespace campdb {
+
+// Where a file lives: its device and inode. Two names of one file (links,
+// "./x" and "x") have the same identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
 
 // Identity of the file a name refers to, links followed; empty when there is
 // no such file.
@@ -37,9 +44,10 @@ std::optional<FileIdentity> IdentityOf(const std::string& name);
 
 // What a name that a file would be written under refers to now, links
 // followed: nothing yet (or nothing that can be looked at), a regular file,
-// another kind of file (a device, a pipe), a folder, or the input database.
+// another kind of file (a device, a pipe), a folder, or the file `input`
+// (the input database, which nothing may replace).
 enum class OutputTarget { New, Regular, Device, Folder, Input };
-OutputTarget TargetOf(const std::string& name);
+OutputTarget TargetOf(const std::string& name, const std::optional<FileIdentity>& input);
 
 // From now on SIGINT, SIGTERM and SIGHUP remove every temporary file an
 // OutputFile has made and not yet moved into place, then end the process
@@ -56,14 +64,14 @@ class OutputFile final : public ByteSink {
   ~OutputFile() override;
 
   // Prepares to replace `name` with a completely written new file. False
-  // when that cannot be done: `name` is a folder or the input database, or
-  // could not be opened for writing (an existing file that may not be
-  // written, an empty name, a name too long), or no new file can be made in
-  // its folder.
-  bool OpenReplacing(const std::string& name);
+  // when that cannot be done: `name` is a folder or the file `input` (the
+  // input database, which nothing may replace), or could not be opened for
+  // writing (an existing file that may not be written, an empty name, a
+  // name too long), or no new file can be made in its folder.
+  bool OpenReplacing(const std::string& name, const std::optional<FileIdentity>& input);
   // Opens `name` to be rewritten in place, creating it if need be. False
-  // when it is a folder or the input database, or cannot be opened.
-  bool OpenInPlace(const std::string& name);
+  // when it is a folder or the file `input`, or cannot be opened.
+  bool OpenInPlace(const std::string& name, const std::optional<FileIdentity>& input);
 
   // Appends bytes; false once any write has failed.
   bool Put(const char* data, size_t size) override;
@@ -101,17 +109,5 @@ class OutputFile final : public ByteSink {
   bool Refuse(std::string reason);
   void DropTemporary();
 };
-
-// Fault injection for tests, kept apart from the tool's own use: counts the
-// operations output files perform on the system (each write, sync, close and
-// rename, and each folder sync) and can make one of them fail as though the
-// disk had refused it.
-namespace output_faults {
-// From now on, the nth operation (1 = the next) fails; 0 injects nothing.
-// Resets the count.
-void FailNth(int64_t n);
-// Operations performed since the last FailNth.
-int64_t Performed();
-}  // namespace output_faults
 
 }  // namespace campdb

@@ -3,51 +3,39 @@
 #include <algorithm>
 
 #include "console/console.h"
-#include "maintenance/output_file.h"
-#include "report/info_files.h"
+#include "format/fields.h"
+#include "maintenance/info_files.h"
 
 namespace campdb {
 
-namespace {
-
-// The unloaded bytes go out a piece at a time, so that a large rest of the
-// input passes through the writer in bounded blocks.
-constexpr size_t kUnloadedPiece = size_t{1} << 20;
-
-}  // namespace
-
-int64_t WriteRecords(Database& db, ByteWriter& out, Console& console, InfoFiles& infoFiles,
-                     std::span<const uint8_t> unloaded) {
-  db.header.Write(out);
-  db.campaign.Write(out);
+int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, Console& console, Text unloaded) {
+  WriteRecord(out, db.header, db.layout);
+  WriteRecord(out, db.campaign, db.layout);
   // The info files describe the campaign as it is being written.
-  db.campaign.WriteInfoFiles(console, infoFiles);
-  db.map.Write(out);
-  for (auto& hex : db.MapHexPtr) hex->Write(out);
-  db.political.Write(out);
+  AddInfoFiles(db.campaign, db.layout, infoFiles, console);
+  WriteRecord(out, db.map, db.layout);
+  for (const tMapHex& hex : db.hexes) WriteRecord(out, hex, db.layout);
+  WriteRecord(out, db.political, db.layout);
 
   // The kept objects keep their relative order, so the list stays sorted by
   // object id.
-  const int64_t end = std::min({db.capacity, static_cast<int64_t>(db.slots.size()),
+  const int64_t end = std::min({db.capacity, static_cast<int64_t>(db.objects.size()),
                                 static_cast<int64_t>(db.deleteFlags.size())});
   int64_t written = 0;
   for (int64_t i = 0; i < end && written < db.loadedCount; ++i) {
     if (db.deleteFlags[static_cast<size_t>(i)] != 0) continue;
-    WriteMiscObject(out, db.slots[static_cast<size_t>(i)]);
+    WriteObject(out, db.objects[static_cast<size_t>(i)], db.layout);
     ++written;
   }
-  while (!unloaded.empty()) {
-    const size_t piece = std::min(unloaded.size(), kUnloadedPiece);
-    out.WriteBytes(unloaded.data(), piece);
-    unloaded = unloaded.subspan(piece);
-  }
+  out.WriteRun(unloaded);
   return written + db.hexCount() + 3;
 }
 
-bool WriteDatabase(Database& db, OutputFile& file, Console& console, std::span<const uint8_t> unloaded) {
+bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
+                   Text unloaded) {
   ByteWriter out(&file);
-  InfoFiles infoFiles;
-  const int64_t written = WriteRecords(db, out, console, infoFiles, unloaded);
+  InfoFiles infoFiles(input);
+  const int64_t written = WriteRecords(db, out, infoFiles, console, unloaded);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();
   if (!flushed || !file.Finish()) {

@@ -1,8 +1,8 @@
 #include <cstdint>
 #include <string>
 
-#include "format/campaign.h"
-#include "report/name_tables.h"
+#include "format/name_tables.h"
+#include "report/report_sections.h"
 #include "report/report_stream.h"
 
 namespace campdb {
@@ -10,8 +10,8 @@ namespace campdb {
 namespace {
 
 // A map name, or "unspecified" when the campaign names none.
-void WriteMapName(ReportStream& out, const CountedString& map) {
-  if (map.Empty()) {
+void WriteMapName(ReportStream& out, Text map) {
+  if (map.empty()) {
     out << "unspecified";
   } else {
     out << map;
@@ -58,13 +58,13 @@ void WriteEraCalendar(ReportStream& out, const tCampaignObject& c) {
 // The campaign section: title, description, difficulty, era calendar,
 // current date, missions, special missions, races, accounts, version and
 // the single-player captain.
-void tCampaignObject::Report(ReportStream& out) const {
+void ReportCampaign(ReportStream& out, const tCampaignObject& c, Layout layout) {
   out.EndLine();
 
-  if (campaignName.Length() >= 1) {
-    out << campaignName;
+  if (!c.campaignName.empty()) {
+    out << c.campaignName;
     out.EndLine();
-    out << std::string(campaignName.bytes.size(), '=');
+    out << std::string(c.campaignName.size(), '=');
   } else {
     out << "Campaign Information";
     out.EndLine();
@@ -72,43 +72,43 @@ void tCampaignObject::Report(ReportStream& out) const {
   }
   out.EndLine();
 
-  if (description.Length() >= 1) {
-    out << description;
+  if (!c.description.empty()) {
+    out << c.description;
   } else {
     out << "No description given";
   }
   out.EndLine();
   out.EndLine();
 
-  switch (difficulty) {
+  switch (c.difficulty) {
     case 0: out << "Difficulty level: easy"; break;
     case 1: out << "Difficulty level: medium"; break;
     case 2: out << "Difficulty level: hard"; break;
-    default: out << "Difficulty level: unknown (" << difficulty << ")"; break;
+    default: out << "Difficulty level: unknown (" << c.difficulty << ")"; break;
   }
   out.EndLine();
 
-  WriteEraCalendar(out, *this);
+  WriteEraCalendar(out, c);
 
   // A campaign without turns per year stays in its base year; the turn
   // number then stands on its own.
-  out << "Current date is " << static_cast<int64_t>(baseYear) + YearOffset(currentTurn, turnsPerYear) << "."
-      << TurnOfYear(currentTurn, turnsPerYear);
+  out << "Current date is " << static_cast<int64_t>(c.baseYear) + YearOffset(c.currentTurn, c.turnsPerYear) << "."
+      << TurnOfYear(c.currentTurn, c.turnsPerYear);
   out.EndLine();
   out.EndLine();
 
-  out << "Mission list (" << missionCount() << ")";
+  out << "Mission list (" << static_cast<int64_t>(c.missionList.size()) << ")";
   out.EndLine();
   out << "==================";
   out.EndLine();
-  for (const CountedString& mission : missionList) {
+  for (const Text mission : c.missionList) {
     out << mission;
     out.EndLine();
   }
 
-  if (specialFirstMission.Length() > 0) {
-    out << "Special campaign missions begin with " << specialFirstMission << " starting at prestige "
-        << specialTriggerPrestige;
+  if (!c.specialFirstMission.empty()) {
+    out << "Special campaign missions begin with " << c.specialFirstMission << " starting at prestige "
+        << c.specialTriggerPrestige;
   } else {
     out << "No special campaign missions";
   }
@@ -116,27 +116,27 @@ void tCampaignObject::Report(ReportStream& out) const {
   out.EndLine();
 
   out << "Playable races:";
-  for (const int32_t race : playableRaces) out << RaceName(race) << ",";
+  for (const int32_t race : c.playableRaces) out << RaceName(race, layout) << ",";
   out.EndLine();
   out.EndLine();
 
-  out << "Accounts created: " << accountsCreated << ", of maximum " << maxAccounts;
+  out << "Accounts created: " << c.accountsCreated << ", of maximum " << c.maxAccounts;
   out.EndLine();
-  out << "Currently online: " << currentlyOnline << ", of maximum " << maxOnline;
-  out.EndLine();
-  out.EndLine();
-
-  out << "Running version " << version;
+  out << "Currently online: " << c.currentlyOnline << ", of maximum " << c.maxOnline;
   out.EndLine();
   out.EndLine();
 
-  if (captainName.Length() > 0) {
-    out << "Single player campaign: captain " << captainName << ", " << RaceName(captainRace) << ","
-        << " prestige " << captainPrestige;
+  out << "Running version " << c.version;
+  out.EndLine();
+  out.EndLine();
+
+  if (!c.captainName.empty()) {
+    out << "Single player campaign: captain " << c.captainName << ", " << RaceName(c.captainRace, layout) << ","
+        << " prestige " << c.captainPrestige;
     out.EndLine();
   }
 
-  out << "   Unknown campaign variable: " << unknownCampaignVariable;
+  out << "   Unknown campaign variable: " << c.unknownCampaignVariable;
   out.EndLine();
   out.EndLine();
 }

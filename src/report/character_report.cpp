@@ -1,7 +1,7 @@
 #include <string_view>
 
-#include "format/character.h"
-#include "report/name_tables.h"
+#include "format/name_tables.h"
+#include "report/report_sections.h"
 #include "report/report_stream.h"
 
 namespace campdb {
@@ -27,31 +27,31 @@ std::string_view RankTitle(int32_t rank) {
 
 // One character: its line (current hex row first, homeworld column first),
 // one line per owned ship, and the values of unknown purpose.
-void tServCharacter::Report(ReportStream& out) const {
-  out << (isAI ? "AI " : "Human ") << objectId << ": " << RankTitle(rank) << characterName;
-  out << " (" << RaceName(race) << ")";
-  out << " in hex (" << hexRow << "," << hexColumn << ")";
-  out << ", glicko " << glicko << ", prestige " << prestige << ", lifetime " << lifetimePrestige;
-  out << ", missions " << missionsFlown;
-  out << ", bids in on " << bidCount() << " ships";
-  if (isAI) {
+void ReportCharacter(ReportStream& out, const tServCharacter& c, Layout layout) {
+  out << (c.isAI() ? "AI " : "Human ") << c.head.objectId << ": " << RankTitle(c.rank) << c.characterName;
+  out << " (" << RaceName(c.race, layout) << ")";
+  out << " in hex (" << c.hexRow << "," << c.hexColumn << ")";
+  out << ", glicko " << c.glicko << ", prestige " << c.prestige << ", lifetime " << c.lifetimePrestige;
+  out << ", missions " << c.missionsFlown;
+  out << ", bids in on " << c.bidCount() << " ships";
+  if (c.isAI()) {
     // An AI character stores no human-player section, so it has no
     // homeworld of its own.
     out << ", homeworld (0,0)";
   } else {
-    out << ", email " << email << ", IP " << ipAddress;
-    out << ", homeworld (" << homeworldColumn << "," << homeworldRow << ")";
+    out << ", email " << c.human.email << ", IP " << c.human.ipAddress;
+    out << ", homeworld (" << c.human.homeworldColumn << "," << c.human.homeworldRow << ")";
   }
   out.EndLine();
 
-  for (const CharacterShipEntry& ship : ships) {
+  for (const CharacterShipEntry& ship : c.ships) {
     out << "   ship " << ship.shipId << " " << ship.shipType << " " << ship.shipName << ", class "
         << HullClassName(ship.hullClass) << ", bpv " << ship.bpv;
     out.EndLine();
   }
 
-  out << "Character variables of unknown purpose (unknowns 1, 6, 8, 11):" << unknown1 << ",," << unknown6 << ","
-      << unknown8 << "," << unknown11 << "?";
+  out << "Character variables of unknown purpose (unknowns 1, 6, 8, 11):" << c.unknown1 << ",," << c.unknown6 << ","
+      << c.unknown8 << "," << c.unknown11 << "?";
   out.EndLine();
   out.EndLine();
 }

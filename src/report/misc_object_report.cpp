@@ -1,27 +1,26 @@
-#include "format/misc_object.h"
+#include <type_traits>
+
+#include "report/report_sections.h"
 #include "report/report_stream.h"
 
 namespace campdb {
 
-// Appends the section of the record the slot holds; an object of
-// unrecognised class, or a slot without its record, appends nothing.
-void ReportMiscObject(ReportStream& out, const sMiscObject& slot) {
-  switch (slot.kind) {
-    case ObjectKind::NewsStory:
-      if (slot.news) slot.news->Report(out);
-      break;
-    case ObjectKind::Character:
-      if (slot.character) slot.character->Report(out);
-      break;
-    case ObjectKind::Ship:
-      if (slot.ship) slot.ship->Report(out);
-      break;
-    case ObjectKind::Bid:
-      if (slot.bid) slot.bid->Report(out);
-      break;
-    case ObjectKind::Unrecognised:
-      break;
-  }
+void ReportObject(ReportStream& out, const MiscObject& object, Layout layout) {
+  std::visit(
+      [&](const auto& record) {
+        using Record = std::decay_t<decltype(record)>;
+        if constexpr (std::is_same_v<Record, tNewsStory>) {
+          ReportNews(out, record);
+        } else if constexpr (std::is_same_v<Record, tServCharacter>) {
+          ReportCharacter(out, record, layout);
+        } else if constexpr (std::is_same_v<Record, tShip>) {
+          ReportShip(out, record, layout);
+        } else if constexpr (std::is_same_v<Record, tAuctionItem>) {
+          ReportBid(out, record);
+        }
+        // An object of unrecognised class appends nothing.
+      },
+      object);
 }
 
 }  // namespace campdb

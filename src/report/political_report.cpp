@@ -1,6 +1,5 @@
-#include "format/political.h"
-#include "format/run_settings.h"
-#include "report/name_tables.h"
+#include "format/name_tables.h"
+#include "report/report_sections.h"
 #include "report/report_stream.h"
 
 namespace campdb {
@@ -9,8 +8,8 @@ namespace campdb {
 // the layout's table (10 in the base layout, 18 in the Ostrel layout),
 // whatever size the stored matrix has; a pair the matrix holds no cell for
 // prints "unknown".
-void tPoliticalObject::Report(ReportStream& out) const {
-  const int32_t races = Run().Ostrel() ? 18 : 10;
+void ReportPolitical(ReportStream& out, const tPoliticalObject& political, Layout layout) {
+  const int32_t races = IsOstrel(layout) ? 18 : 10;
 
   out.EndLine();
   out << "Political tension matrix:";
@@ -18,12 +17,12 @@ void tPoliticalObject::Report(ReportStream& out) const {
   out << "=========================";
   out.EndLine();
   for (int32_t i = 0; i < races; ++i) {
-    out << RaceName(i) << " tensions";
+    out << RaceName(i, layout) << " tensions";
     out.EndLine();
     for (int32_t j = 0; j < races; ++j) {
-      out << "   vs " << RaceName(j) << ": ";
-      if (HasCell(i, j)) {
-        out << Cell(i, j).tension;
+      out << "   vs " << RaceName(j, layout) << ": ";
+      if (political.HasCell(i, j)) {
+        out << political.Cell(i, j).tension;
       } else {
         out << "unknown";
       }

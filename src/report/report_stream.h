@@ -22,9 +22,13 @@ class ReportStream {
   }
   ReportStream& operator<<(const char* text) { return *this << std::string_view(text); }
   ReportStream& operator<<(const std::string& text) { return *this << std::string_view(text); }
-  ReportStream& operator<<(const CountedString& text) { return *this << text.View(); }
   ReportStream& operator<<(int32_t value) { return *this << static_cast<int64_t>(value); }
   ReportStream& operator<<(int64_t value);
+  // A character or a flag is not a number: print a text, or say which number.
+  ReportStream& operator<<(char) = delete;
+  ReportStream& operator<<(signed char) = delete;
+  ReportStream& operator<<(unsigned char) = delete;
+  ReportStream& operator<<(bool) = delete;
   // One raw byte, written as it is.
   void Byte(uint8_t b) { out_.WriteByte(b); }
   // A line end.

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "format/name_tables.h"
 #include "format/ship.h"
-#include "report/name_tables.h"
+#include "report/report_sections.h"
 #include "report/report_stream.h"
 
 namespace campdb {
@@ -53,49 +54,56 @@ void WriteSystemItem(ReportStream& out, uint8_t working, uint8_t intact, std::st
 
 // One ship: its identity, then its systems, supplies, drones and fighter
 // bays, continuing the identity line and wrapping ten items to a line.
-void tShip::Report(ReportStream& out) const {
-  out << (captainId != 0 ? "Ship " : "Shipyard vessel ") << objectId << ":" << shipType << ", " << shipName
-      << ", bpv " << bpv << ", class " << HullClassName(hullClass) << ", race " << RaceName(race);
-  if (captainId != 0) out << ", captained by " << captainId;
+void ReportShip(ReportStream& out, const tShip& ship, Layout layout) {
+  out << (ship.captainId != 0 ? "Ship " : "Shipyard vessel ") << ship.head.objectId << ":" << ship.shipType << ", "
+      << ship.shipName << ", bpv " << ship.bpv << ", class " << HullClassName(ship.hullClass) << ", race "
+      << RaceName(ship.race, layout);
+  if (ship.captainId != 0) out << ", captained by " << ship.captainId;
 
   int lineCounter = kSystemItemsPerLine;
   for (size_t i = 0; i < kSystemLabels.size(); ++i) {
-    const SystemPair& pair = systems[static_cast<size_t>(kRWarp) + i];
+    const SystemPair pair = ship.System(static_cast<SystemIndex>(kRWarp + static_cast<int>(i)));
     WriteSystemItem(out, pair.working, pair.intact, kSystemLabels[i], lineCounter);
   }
 
+  const uint8_t cloakCost = ship.At(block::kCloak);
   if (Signed(cloakCost) > 0) {
     out << ", cloak cost " << Signed(cloakCost);
     ++lineCounter;
   }
 
-  WriteSystemItem(out, systems[kProbes].working, systems[kProbes].intact, "probes", lineCounter);
-  WriteSystemItem(out, systems[kBarracks].working, systems[kBarracks].intact, "barracks", lineCounter);
-  WriteSystemItem(out, weaponsWorking, weaponsTotal, "weapons", lineCounter);
-  WriteSystemItem(out, systems[kShuttles].working, systems[kShuttles].intact, "shuttles", lineCounter);
-  WriteSystemItem(out, marines().working, marines().intact, "marines", lineCounter);
-  WriteSystemItem(out, bombs().working, bombs().intact, "bombs", lineCounter);
-  WriteSystemItem(out, parts().working, parts().intact, "parts", lineCounter);
+  const SystemPair weapons = WeaponTotals(ship);
+  WriteSystemItem(out, ship.System(kProbes).working, ship.System(kProbes).intact, "probes", lineCounter);
+  WriteSystemItem(out, ship.System(kBarracks).working, ship.System(kBarracks).intact, "barracks", lineCounter);
+  WriteSystemItem(out, weapons.working, weapons.intact, "weapons", lineCounter);
+  WriteSystemItem(out, ship.System(kShuttles).working, ship.System(kShuttles).intact, "shuttles", lineCounter);
+  WriteSystemItem(out, ship.marines.working, ship.marines.intact, "marines", lineCounter);
+  WriteSystemItem(out, ship.bombs.working, ship.bombs.intact, "bombs", lineCounter);
+  WriteSystemItem(out, ship.parts.working, ship.parts.intact, "parts", lineCounter);
 
+  const uint8_t droneRackTotal = ship.At(block::kDroneRackTotal);
   if (Signed(droneRackTotal) > 0) {
+    const DroneHardpoints hardpoints = FindDroneHardpoints(ship);
     // The drone item always opens a line of its own.
     lineCounter = kSystemItemsPerLine;
-    WriteSystemItem(out, droneStorageWorking, droneStorageIntact, DroneLabel(droneType, droneSpeed), lineCounter);
-    out << " in " << Signed(droneRackTotal) << " rack(s) on " << static_cast<int64_t>(droneHardpoints.size())
+    WriteSystemItem(out, ship.At(block::kDroneStorageWorking), ship.At(block::kDroneStorageIntact),
+                    DroneLabel(ship.At(block::kDroneType), ship.At(block::kDroneSpeed)), lineCounter);
+    out << " in " << Signed(droneRackTotal) << " rack(s) on " << static_cast<int64_t>(hardpoints.count)
         << " hardpoint(s), hdpt stats (#racks, rack size, storage): ";
-    for (const DroneHardpoint& hardpoint : droneHardpoints) {
+    for (size_t i = 0; i < hardpoints.count; ++i) {
+      const DroneHardpoint& hardpoint = hardpoints.entries[i];
       out << "(" << Signed(hardpoint.racks) << "," << Signed(hardpoint.rackSize) << "," << Signed(hardpoint.storage)
           << ") ";
     }
   }
 
   int32_t fighterCapacity = 0;
-  for (const FighterBay& bay : bays) fighterCapacity += Signed(bay.maximum);
+  for (const FighterBay& bay : ship.bays) fighterCapacity += Signed(bay.maximum);
   if (fighterCapacity > 0) {
     out << ",";
     out.EndLine();
     out << "     ftr bays:";
-    for (const FighterBay& bay : bays) {
+    for (const FighterBay& bay : ship.bays) {
       if (Signed(bay.maximum) > 0) {
         out << " " << Signed(bay.current) << "/" << Signed(bay.maximum) << " " << bay.fighterType << ",";
       }

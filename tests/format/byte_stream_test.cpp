@@ -97,17 +97,17 @@ TEST(ByteStream, CountedStringsRoundTripAndNegativeLengthsReadEmpty) {
               "\x00\x00\x00\x00",
               15);
   ByteReader in(Span(bytes));
-  const CountedString abc = ReadCountedString(in);
-  const CountedString negative = ReadCountedString(in);
-  const CountedString empty = ReadCountedString(in);
-  EXPECT_EQ(abc.bytes, "abc");
-  EXPECT_TRUE(negative.Empty());
-  EXPECT_TRUE(empty.Empty());
+  const Text abc = ReadCountedString(in);
+  const Text negative = ReadCountedString(in);
+  const Text empty = ReadCountedString(in);
+  EXPECT_EQ(abc, "abc");
+  EXPECT_TRUE(negative.empty());
+  EXPECT_TRUE(empty.empty());
   EXPECT_EQ(in.Remaining(), 0u);
   EXPECT_FALSE(in.AtEnd());
 
   ByteWriter out;
-  for (const CountedString* s : {&abc, &negative, &empty}) WriteCountedString(out, *s);
+  for (const Text text : {abc, negative, empty}) WriteCountedString(out, text);
   EXPECT_EQ(out.Buffer(), Bytes("\x03\x00\x00\x00"
                                 "abc"
                                 "\x00\x00\x00\x00"

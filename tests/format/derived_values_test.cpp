@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <sstream>
+#include <optional>
 
 #include "format/campaign.h"
 #include "format/map.h"
@@ -13,16 +13,25 @@
 namespace campdb::testdb {
 namespace {
 
-void UseLayout(Layout layout) {
-  ResetRunSettings();
-  campdb::Run().variant = VariantOf(layout);
-}
-
 tMapHex ReadHex(const Hex& hex, Layout layout) {
-  UseLayout(layout);
   const Bytes bytes = ToBytes(hex, layout);
   ByteReader in(Span(bytes));
-  return tMapHex(in);
+  tMapHex read;
+  ReadRecord(in, read, ReadContext{ToolLayout(layout)});
+  return read;
+}
+
+CampaignFacts FactsOf(const Campaign& campaign, Layout layout) {
+  const Bytes bytes = ToBytes(campaign, layout);
+  ByteReader in(Span(bytes));
+  tCampaignObject read;
+  ReadRecord(in, read, ReadContext{ToolLayout(layout)});
+  CampaignFacts facts = DeriveCampaignFacts(read, ToolLayout(layout));
+  // The published name is kept apart from the bytes read, which go away.
+  static std::string published;
+  published = std::string(facts.publishedCaptainName);
+  facts.publishedCaptainName = published;
+  return facts;
 }
 
 TEST(DerivedValues, BaseLayoutDerivesTheCartelFields) {
@@ -37,9 +46,9 @@ TEST(DerivedValues, BaseLayoutDerivesTheCartelFields) {
     h.dvMax = 31;
     h.dvCurrent = 17;
     const tMapHex read = ReadHex(h, Layout::Base);
-    EXPECT_EQ(read.cartelRace, o.cartel) << o.owner;
-    EXPECT_EQ(read.cartelDvMax, 31);
-    EXPECT_EQ(read.cartelDvCurrent, 17);
+    EXPECT_EQ(CartelRaceOf(read, campdb::Layout::Base), o.cartel) << o.owner;
+    EXPECT_EQ(CartelDvMaxOf(read, campdb::Layout::Base), 31);
+    EXPECT_EQ(CartelDvCurrentOf(read, campdb::Layout::Base), 17);
   }
   // The Ostrel layout stores them.
   Hex h;
@@ -48,9 +57,9 @@ TEST(DerivedValues, BaseLayoutDerivesTheCartelFields) {
   h.cartelDvMax = 5;
   h.cartelDvCurrent = 2;
   const tMapHex read = ReadHex(h, Layout::Ostrel);
-  EXPECT_EQ(read.cartelRace, 14);
-  EXPECT_EQ(read.cartelDvMax, 5);
-  EXPECT_EQ(read.cartelDvCurrent, 2);
+  EXPECT_EQ(CartelRaceOf(read, campdb::Layout::Ostrel), 14);
+  EXPECT_EQ(CartelDvMaxOf(read, campdb::Layout::Ostrel), 5);
+  EXPECT_EQ(CartelDvCurrentOf(read, campdb::Layout::Ostrel), 2);
   EXPECT_EQ(read.ostrelWords, h.ostrelWords);
 }
 
@@ -82,11 +91,7 @@ TEST(DerivedValues, CurrentEraFromTurnAndEraStarts) {
     campaign.lateEraStart = c.late;
     campaign.era3Start = c.era3;
     campaign.earlyEraStart = INT_MAX;  // takes no part
-    UseLayout(c.layout);
-    const Bytes bytes = ToBytes(campaign, c.layout);
-    ByteReader in(Span(bytes));
-    tCampaignObject read(in);
-    EXPECT_EQ(campdb::Run().currentEra, c.era) << c.turn << " / " << c.perYear;
+    EXPECT_EQ(FactsOf(campaign, c.layout).currentEra, c.era) << c.turn << " / " << c.perYear;
   }
 }
 
@@ -94,34 +99,29 @@ TEST(DerivedValues, CaptainNameMakesASinglePlayerCampaign) {
   for (const char* captain : {"", "V", "Vance"}) {
     Campaign campaign;
     campaign.captainName = captain;
-    UseLayout(Layout::Base);
-    const Bytes bytes = ToBytes(campaign, Layout::Base);
-    ByteReader in(Span(bytes));
-    tCampaignObject read(in);
-    const bool single = *captain != '\0';
-    EXPECT_EQ(campdb::Run().singlePlayerCampaign, single) << captain;
-    EXPECT_EQ(campdb::Run().publishedCaptainName.has_value(), single) << captain;
-    if (single) {
-      EXPECT_EQ(*campdb::Run().publishedCaptainName, captain);
-    }
+    const CampaignFacts facts = FactsOf(campaign, Layout::Base);
+    EXPECT_EQ(facts.singlePlayerCampaign, *captain != '\0') << captain;
+    EXPECT_EQ(facts.publishedCaptainName, captain);
   }
 }
 
-// Reads a character with the given campaign state and returns it.
-std::unique_ptr<tServCharacter> ReadCharacter(const Bytes& bytes, std::optional<std::string> captain) {
-  ResetRunSettings();
+// Reads a character with the given campaign state and returns it. Its texts
+// point into `bytes`.
+tServCharacter ReadCharacter(const Bytes& bytes, const std::optional<std::string>& captain, bool whole = true) {
+  CampaignFacts facts;
   if (captain) {
-    campdb::Run().singlePlayerCampaign = true;
-    campdb::Run().publishedCaptainName = *captain;
+    facts.singlePlayerCampaign = true;
+    facts.publishedCaptainName = *captain;
   }
-  ByteReader in(Span(bytes));
-  std::istringstream keys;
-  std::ostringstream printed;
-  Console console(keys, printed);
-  sMiscObject slot;
-  EXPECT_EQ(ReadMiscObject(in, slot, console), FrameResult::Read);
-  EXPECT_EQ(slot.kind, ObjectKind::Character);
-  return std::move(slot.character);
+  MiscObject object = ReadOneObject(bytes, facts, whole);
+  EXPECT_EQ(KindOf(object), ObjectKind::Character);
+  return std::get<tServCharacter>(object);
+}
+
+Bytes Written(const tServCharacter& character) {
+  ByteWriter out;
+  WriteRecord(out, character, campdb::Layout::Base);
+  return out.TakeBuffer();
 }
 
 TEST(DerivedValues, WhichCharactersAreAIPlayers) {
@@ -129,19 +129,23 @@ TEST(DerivedValues, WhichCharactersAreAIPlayers) {
   Character ai;
   ai.human.reset();
   ai.frame.tail = Bytes(23, '\x01');
-  auto read = ReadCharacter(ToBytes(ai), std::nullopt);
-  EXPECT_TRUE(read->isAI);
-  EXPECT_EQ(read->tail, ai.frame.tail);
+  Bytes bytes = ToBytes(ai);
+  tServCharacter read = ReadCharacter(bytes, std::nullopt);
+  EXPECT_TRUE(read.isAI());
+  EXPECT_EQ(read.tail, ai.frame.tail);
   ai.frame.tail = Bytes(24, '\0');
-  EXPECT_FALSE(ReadCharacter(ToBytes(ai), std::nullopt)->isAI);
+  bytes = ToBytes(ai);
+  // 24 bytes make a human, whose section then runs past the end.
+  EXPECT_FALSE(ReadCharacter(bytes, std::nullopt, false).isAI());
 
   Character human;
   human.human->email = "";
   human.human->ipAddress = "";
-  read = ReadCharacter(ToBytes(human), std::nullopt);
-  EXPECT_FALSE(read->isAI);
-  EXPECT_EQ(read->homeworldColumn, human.human->homeworldColumn);
-  EXPECT_EQ(read->tail, "");
+  bytes = ToBytes(human);
+  read = ReadCharacter(bytes, std::nullopt);
+  EXPECT_FALSE(read.isAI());
+  EXPECT_EQ(read.human.homeworldColumn, human.human->homeworldColumn);
+  EXPECT_EQ(read.tail, "");
 
   // Single player: only a name matching the captain's (as C strings compare
   // the character name's length) is human, whatever the size says.
@@ -157,38 +161,37 @@ TEST(DerivedValues, WhichCharactersAreAIPlayers) {
     Character c;
     c.characterName = n.name;
     if (n.isAI) c.human.reset();
-    read = ReadCharacter(ToBytes(c), n.captain);
-    EXPECT_EQ(read->isAI, n.isAI) << n.name;
+    bytes = ToBytes(c);
+    read = ReadCharacter(bytes, n.captain);
+    EXPECT_EQ(read.isAI(), n.isAI) << n.name;
     // Both kinds come back byte for byte.
-    ByteWriter out;
-    read->Write(out);
-    EXPECT_EQ(out.Buffer(), ToBytes(c)) << n.name;
+    EXPECT_EQ(Written(read), bytes) << n.name;
   }
 
   // An AI player's writer writes no human-player section, whatever the
   // in-memory fields of that section hold.
   Character quiet;
   quiet.human.reset();
-  read = ReadCharacter(ToBytes(quiet), std::string("Someone else"));
-  ASSERT_TRUE(read->isAI);
-  read->email = CountedString("x@y");
-  read->homeworldRow = 9;
-  ByteWriter out;
-  read->Write(out);
-  EXPECT_EQ(out.Buffer(), ToBytes(quiet));
+  bytes = ToBytes(quiet);
+  read = ReadCharacter(bytes, std::string("Someone else"));
+  ASSERT_TRUE(read.isAI());
+  read.human.email = "x@y";
+  read.human.homeworldRow = 9;
+  EXPECT_EQ(Written(read), bytes);
 }
 
-std::unique_ptr<tShip> ReadShip(const Ship& ship) {
-  ResetRunSettings();
-  const Bytes bytes = ToBytes(ship);
-  ByteReader in(Span(bytes));
-  std::istringstream keys;
-  std::ostringstream printed;
-  Console console(keys, printed);
-  sMiscObject slot;
-  EXPECT_EQ(ReadMiscObject(in, slot, console), FrameResult::Read);
-  EXPECT_EQ(slot.kind, ObjectKind::Ship);
-  return std::move(slot.ship);
+// A ship read back; its texts point into `bytes`, which it is handed with.
+struct ReadBack {
+  Bytes bytes;
+  tShip ship;
+};
+
+ReadBack ReadShip(const Ship& ship) {
+  ReadBack read{ToBytes(ship), {}};
+  MiscObject object = ReadOneObject(read.bytes);
+  EXPECT_EQ(KindOf(object), ObjectKind::Ship);
+  read.ship = std::get<tShip>(object);
+  return read;
 }
 
 TEST(DerivedValues, WeaponSumsAreEightBit) {
@@ -196,82 +199,59 @@ TEST(DerivedValues, WeaponSumsAreEightBit) {
   s.ClearWeapons();
   s.SetHardpoint(0, 200, 255);
   s.SetHardpoint(24, 100, 2);
-  const auto read = ReadShip(s);
-  EXPECT_EQ(read->weaponsTotal, 44);
-  EXPECT_EQ(read->weaponsWorking, 1);
+  const ReadBack read = ReadShip(s);
+  const SystemPair totals = WeaponTotals(read.ship);
+  EXPECT_EQ(totals.intact, 44);
+  EXPECT_EQ(totals.working, 1);
 }
 
 TEST(DerivedValues, DroneHardpointList) {
   struct Expect {
-    int position;
     uint8_t storage, racks, rackSize;
   };
-  const auto check = [](const tShip& ship, std::vector<Expect> expected) {
-    ASSERT_EQ(ship.droneHardpoints.size(), expected.size());
+  const auto check = [](const ReadBack& read, std::vector<Expect> expected) {
+    const DroneHardpoints found = FindDroneHardpoints(read.ship);
+    ASSERT_EQ(found.count, expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_EQ(ship.droneHardpoints[i].position, expected[i].position) << i;
-      EXPECT_EQ(ship.droneHardpoints[i].storage, expected[i].storage) << i;
-      EXPECT_EQ(ship.droneHardpoints[i].racks, expected[i].racks) << i;
-      EXPECT_EQ(ship.droneHardpoints[i].rackSize, expected[i].rackSize) << i;
+      EXPECT_EQ(found.entries[i].storage, expected[i].storage) << i;
+      EXPECT_EQ(found.entries[i].racks, expected[i].racks) << i;
+      EXPECT_EQ(found.entries[i].rackSize, expected[i].rackSize) << i;
     }
   };
   Ship s;
   s.ClearWeapons();
   s.SetSchematic(2, 16, 2, 4);
   s.SetSchematic(5, 36, 3, 6);
-  check(*ReadShip(s), {});  // rack total 0
+  check(ReadShip(s), {});  // rack total 0
 
   s.block[shipblock::kDroneRackTotal] = 5;
-  check(*ReadShip(s), {{151, 16, 2, 4}, {175, 36, 3, 6}});
+  check(ReadShip(s), {{16, 2, 4}, {36, 3, 6}});
 
   // The scan stops once the racks found reach the total.
   s.SetSchematic(7, 8, 1, 4);
   s.block[shipblock::kDroneRackTotal] = 2;
-  check(*ReadShip(s), {{151, 16, 2, 4}});
+  check(ReadShip(s), {{16, 2, 4}});
 
   // Rack counts are signed bytes: 0x90 is no racks; a total of 0x80 is below
   // zero and finds nothing.
   s.SetSchematic(2, 16, 0x90, 4);
   s.block[shipblock::kDroneRackTotal] = 3;
-  check(*ReadShip(s), {{175, 36, 3, 6}});
+  check(ReadShip(s), {{36, 3, 6}});
   s.block[shipblock::kDroneRackTotal] = 0x80;
-  check(*ReadShip(s), {});
+  check(ReadShip(s), {});
 
   // Only the first 24 schematic entries are looked at.
   s.ClearWeapons();
   s.SetSchematic(24, 8, 1, 4);
   s.block[shipblock::kDroneRackTotal] = 1;
-  check(*ReadShip(s), {});
+  check(ReadShip(s), {});
 
   // Never more than eight entries, however many racks are still missing.
   for (int i = 0; i < 24; ++i) s.SetSchematic(i, static_cast<uint8_t>(i), 1, 4);
   s.block[shipblock::kDroneRackTotal] = 100;
-  const auto full = ReadShip(s);
-  ASSERT_EQ(full->droneHardpoints.size(), 8u);
-  EXPECT_EQ(full->droneHardpoints[7].position, 135 + 7 * 8);
-}
-
-TEST(DerivedValues, ModifiedShipStoresItsNamedValuesBack) {
-  Ship s;  // its trans copy (41-42) differs from the trans pair (39-40)
-  auto read = ReadShip(s);
-  {
-    ByteWriter out;
-    read->Write(out);
-    EXPECT_EQ(out.Buffer(), ToBytes(s));
-  }
-  read->systems[kTrans] = SystemPair{12, 11};
-  read->droneSpeed = 3;
-  read->droneHardpoints.at(0).racks = 7;
-  read->modified = true;
-  ByteWriter out;
-  read->Write(out);
-  EXPECT_FALSE(read->modified);
-  Ship expected = s;
-  expected.block[shipblock::kTransPair] = expected.block[shipblock::kTransCopy] = 12;
-  expected.block[shipblock::kTransPair + 1] = expected.block[shipblock::kTransCopy + 1] = 11;
-  expected.block[shipblock::kDroneSpeed] = 3;
-  expected.block[shipblock::kSchematic + 4 * 8 + 2] = 7;
-  EXPECT_EQ(out.Buffer(), ToBytes(expected));
+  const DroneHardpoints full = FindDroneHardpoints(ReadShip(s).ship);
+  ASSERT_EQ(full.count, 8u);
+  EXPECT_EQ(full.entries[7].storage, 7);
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 // Framing of the misc objects: class tags to kinds, the size check, the end
-// of the object list, objects of unrecognised class, and the searches by id.
+// of the object list, objects of unrecognised class, and the search by id.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <climits>
-#include <numeric>
-#include <random>
 
 #include "record_loader.h"
 
@@ -37,10 +34,33 @@ TEST(Framing, ClassKindOfComparesLengthAndAllButTheClosingBytes) {
   EXPECT_EQ(ClassKindOf(-11, ".?AVtShip@@"), ObjectKind::Unrecognised);
 }
 
-Database ObjectsOnly(std::vector<Bytes> objects) {
-  Database db;
+testdb::Database ObjectsOnly(std::vector<Bytes> objects) {
+  testdb::Database db;
   db.objects = std::move(objects);
   return db;
+}
+
+// Remembers the framing failure that stopped a load.
+struct FrameWatch final : LoadObserver {
+  std::vector<ObjectFrame> failures;
+  void FrameFailed(const ObjectFrame& frame) override { failures.push_back(frame); }
+};
+
+struct Watched {
+  std::unique_ptr<campdb::Database> db;
+  FrameWatch watch;
+  LoadOutcome outcome;
+};
+
+std::unique_ptr<Watched> LoadWatched(const Bytes& bytes, Layout layout) {
+  auto w = std::make_unique<Watched>();
+  w->db = std::make_unique<campdb::Database>();
+  w->db->layout = ToolLayout(layout);
+  w->db->source.data = std::make_unique<uint8_t[]>(bytes.size() + 1);
+  std::copy(bytes.begin(), bytes.end(), w->db->source.data.get());
+  w->db->source.size = bytes.size();
+  w->outcome = LoadDatabase(*w->db, w->watch);
+  return w;
 }
 
 TEST(Framing, SizeMismatchAndEndOfFileStopTheList) {
@@ -49,29 +69,36 @@ TEST(Framing, SizeMismatchAndEndOfFileStopTheList) {
   News bad = n;
   bad.frame.size = 100;
   bad.frame.size2 = 101;
-  {
-    LoadedRecords db = LoadRecords(ToBytes(ObjectsOnly({ToBytes(n), ToBytes(bad), ToBytes(n)}), Layout::Base),
-                                   Layout::Base, "k\nnot read\n");
-    EXPECT_EQ(db.slots.size(), 1u);
-    EXPECT_EQ(db.console, "WARNING: SIZE MISMATCH IN OBJECT 100 vs 101\nHit any key to continue\n");
-  }
-  {
-    // The header promises three objects; the file ends cleanly after two.
-    Database d = ObjectsOnly({ToBytes(n), ToBytes(n)});
-    d.header.objectCount = 6;
-    LoadedRecords db = LoadRecords(ToBytes(d, Layout::Base), Layout::Base);
-    EXPECT_EQ(db.slots.size(), 2u);
-    EXPECT_EQ(db.console, "END OF FILE\n");
-  }
-  {
-    // Ending inside the second size word: the two words differ.
-    Database d = ObjectsOnly({ToBytes(n)});
-    d.header.objectCount = 5;
-    Bytes bytes = ToBytes(d, Layout::Base);
-    bytes += Bytes("\x2D\0\0\0\x2D\0", 6);
-    LoadedRecords db = LoadRecords(bytes, Layout::Base);
-    EXPECT_EQ(db.slots.size(), 1u);
-    EXPECT_EQ(db.console, "WARNING: SIZE MISMATCH IN OBJECT 45 vs -65491\nHit any key to continue\n");
+  const Bytes first = ToBytes(n);
+  struct Stop {
+    Bytes bytes;
+    size_t loaded;
+    FrameResult result;
+    int32_t size, size2;
+  };
+  // The header promises three objects; the file ends cleanly after two.
+  testdb::Database twoOfThree = ObjectsOnly({ToBytes(n), ToBytes(n)});
+  twoOfThree.header.objectCount = 6;
+  // Ending inside the second size word: the two words differ.
+  testdb::Database cut = ObjectsOnly({ToBytes(n)});
+  cut.header.objectCount = 5;
+  const std::vector<Stop> stops = {
+      {ToBytes(ObjectsOnly({ToBytes(n), ToBytes(bad), ToBytes(n)}), Layout::Base), 1, FrameResult::SizeMismatch,
+       100, 101},
+      {ToBytes(twoOfThree, Layout::Base), 2, FrameResult::EndOfFile, -1, -1},
+      {ToBytes(cut, Layout::Base) + Bytes("\x2D\0\0\0\x2D\0", 6), 1, FrameResult::SizeMismatch, 45, -65491},
+  };
+  for (const Stop& stop : stops) {
+    const auto w = LoadWatched(stop.bytes, Layout::Base);
+    EXPECT_EQ(w->db->objects.size(), stop.loaded);
+    ASSERT_EQ(w->watch.failures.size(), 1u);
+    EXPECT_EQ(w->watch.failures[0].result, stop.result);
+    EXPECT_EQ(w->watch.failures[0].declaredSize, stop.size);
+    EXPECT_EQ(w->watch.failures[0].declaredSize2, stop.size2);
+    EXPECT_EQ(w->outcome.stop, stop.result);
+    EXPECT_EQ(w->outcome.stopIndex, static_cast<int64_t>(stop.loaded));
+    // The bytes from the failed object on were not loaded.
+    EXPECT_EQ(w->outcome.unloadedFrom, stop.bytes.size() - w->db->unloaded.size());
   }
 }
 
@@ -80,11 +107,7 @@ TEST(Framing, CanonicalTagIsWrittenForKnownKinds) {
   c.frame.tag = ".?AVtServCharacterXY";
   Character expected = c;
   expected.frame.tag = ".?AVtServCharacter@@";
-  LoadedRecords db = LoadRecords(ToBytes(ObjectsOnly({ToBytes(c)}), Layout::Base), Layout::Base);
-  ASSERT_EQ(db.slots.size(), 1u);
-  ByteWriter out;
-  WriteMiscObject(out, db.slots[0]);
-  EXPECT_EQ(out.Buffer(), ToBytes(expected));
+  EXPECT_EQ(ReadWriteObject(ToBytes(c)), ToBytes(expected));
 }
 
 TEST(Framing, UnrecognisedObjectsAreKeptWholeAndLoadingGoesOn) {
@@ -107,148 +130,63 @@ TEST(Framing, UnrecognisedObjectsAreKeptWholeAndLoadingGoesOn) {
   after.objectId = 5000;
   const std::vector<Bytes> objects = {ToBytes(fleet), ToBytes(odd), ToBytes(longTag), ToBytes(empty), ToBytes(after)};
   const Bytes bytes = ToBytes(ObjectsOnly(objects), Layout::Ostrel);
-  LoadedRecords db = LoadRecords(bytes, Layout::Ostrel);
-  ASSERT_EQ(db.slots.size(), 5u);
-  EXPECT_EQ(db.console, "");
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(db.slots[i].kind, ObjectKind::Unrecognised) << i;
-  EXPECT_EQ(ObjectIdOf(db.slots[0]), 4242);
-  EXPECT_EQ(ObjectIdOf(db.slots[1]), -1);
-  EXPECT_EQ(ObjectIdOf(db.slots[2]), 0x22222222);
-  EXPECT_EQ(ObjectIdOf(db.slots[3]), -1);
-  EXPECT_EQ(db.slots[4].kind, ObjectKind::NewsStory);
-  EXPECT_EQ(ObjectIdOf(db.slots[4]), 5000);
-  EXPECT_EQ(db.Write(), bytes);
+  LoadOutcome outcome;
+  const auto db = LoadBytes(bytes, Layout::Ostrel, &outcome);
+  ASSERT_EQ(db->objects.size(), 5u);
+  EXPECT_TRUE(outcome.Complete());
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(KindOf(db->objects[i]), ObjectKind::Unrecognised) << i;
+  EXPECT_EQ(ObjectIdOf(db->objects[0]), 4242);
+  EXPECT_EQ(ObjectIdOf(db->objects[1]), -1);
+  EXPECT_EQ(ObjectIdOf(db->objects[2]), 0x22222222);
+  EXPECT_EQ(ObjectIdOf(db->objects[3]), -1);
+  EXPECT_EQ(KindOf(db->objects[4]), ObjectKind::NewsStory);
+  EXPECT_EQ(ObjectIdOf(db->objects[4]), 5000);
+  EXPECT_EQ(WriteAll(*db), bytes);
 
   // A body longer than the file keeps what the file holds.
   RawObject cut = fleet;
   cut.frame.size = INT_MAX;
   const Bytes cutBytes = ToBytes(ObjectsOnly({ToBytes(cut)}), Layout::Base);
-  LoadedRecords cutDb = LoadRecords(cutBytes, Layout::Base);
-  ASSERT_EQ(cutDb.slots.size(), 1u);
-  ASSERT_TRUE(cutDb.slots[0].unrecognised);
-  EXPECT_EQ(cutDb.slots[0].unrecognised->body, fleet.body);
-  EXPECT_EQ(cutDb.Write(), cutBytes);
+  const auto cutDb = LoadBytes(cutBytes, Layout::Base, &outcome);
+  ASSERT_EQ(cutDb->objects.size(), 1u);
+  EXPECT_FALSE(outcome.Complete());
+  const auto& kept = std::get<UnrecognisedObject>(cutDb->objects[0]);
+  EXPECT_TRUE(kept.bytes.ends_with(fleet.body));
+  EXPECT_EQ(WriteAll(*cutDb), cutBytes);
 }
 
-// Slots of news stories with the given ids; an id of kNoRecord gives a slot
-// without its record, whose id is -1; kUnknown + n an unrecognised object
-// whose id is n.
-constexpr int64_t kNoRecord = INT64_MIN;
-constexpr int64_t kUnknown = int64_t{1} << 40;
-std::vector<sMiscObject> SlotsWithIds(const std::vector<int64_t>& ids) {
-  std::vector<sMiscObject> slots(ids.size());
-  for (size_t i = 0; i < ids.size(); ++i) {
-    if (ids[i] == kNoRecord) continue;
-    if (ids[i] >= kUnknown / 2) {
-      slots[i].unrecognised = std::make_unique<UnrecognisedObject>();
-      slots[i].unrecognised->objectId = static_cast<int32_t>(ids[i] - kUnknown);
-      continue;
+TEST(Framing, FindByIdBisectsAscendingIdsAndTakesTheFirstInAnyOtherOrder) {
+  const auto objectsWithIds = [](std::vector<int32_t> ids) {
+    std::vector<MiscObject> objects;
+    for (int32_t id : ids) {
+      tNewsStory news;
+      news.head.objectId = id;
+      objects.emplace_back(news);
     }
-    slots[i].kind = ObjectKind::NewsStory;
-    slots[i].news = std::make_unique<tNewsStory>();
-    slots[i].news->objectId = static_cast<int32_t>(ids[i]);
-  }
-  return slots;
-}
-
-TEST(Framing, FindObjectByIdIsABinarySearchOverAscendingIds) {
-  std::vector<sMiscObject> slots = SlotsWithIds({5, 9, 12, 20});
-  const auto find = [&](int32_t id) {
-    sMiscObject* found = FindObjectById(slots, 0, static_cast<int64_t>(slots.size()) - 1, id);
-    return found == nullptr ? -1 : static_cast<int>(found - slots.data());
+    return objects;
   };
-  EXPECT_EQ(find(5), 0);
-  EXPECT_EQ(find(9), 1);
-  EXPECT_EQ(find(12), 2);
-  EXPECT_EQ(find(20), 3);
-  for (int32_t missing : {4, 10, 21, -1}) EXPECT_EQ(find(missing), -1) << missing;
-
-  // Longer lists: every id is found.
-  slots = SlotsWithIds({1, 3, 4, 8, 15, 16, 23, 42, 99, 100, 1000});
-  for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(find(slots[i].news->objectId), static_cast<int>(i));
-
-  // A slot without its record has id -1; at the high end it hides the list.
-  slots = SlotsWithIds({5, 9, 12, 20});
-  slots.emplace_back();
-  EXPECT_EQ(ObjectIdOf(slots.back()), -1);
-  for (int32_t id : {5, 9, 12, 20}) EXPECT_EQ(find(id), -1) << id;
-  slots[1].news.reset();
-  EXPECT_EQ(ObjectIdOf(slots[1]), -1);
-
-  std::vector<sMiscObject> none;
-  EXPECT_EQ(FindObjectById(none, 0, -1, 5), nullptr);
-  EXPECT_EQ(FindObjectById(none, 0, 3, 5), nullptr);  // a high end past the list
-}
-
-// In a list in ascending order (each id not below the one before, objects
-// of unrecognised class included) the index finds exactly what the binary
-// search finds; in any other list, the first object in list order that has
-// the id.
-TEST(Framing, ObjectIdIndexFindsTheFirstObjectWithTheIdInAnyOrder) {
-  struct Case {
-    const char* what;
-    std::vector<int64_t> ids;
-    bool ascending;
+  struct Lookup {
+    std::vector<int32_t> ids;
+    std::vector<std::pair<int32_t, int64_t>> found;  // id and where it is found; -1 for nowhere
   };
-  const Case cases[] = {
-      {"ascending", {5, 9, 12, 20}, true},
-      {"ascending with equal ids", {5, 9, 9, 9, 12, 12}, true},
-      {"unrecognised object in its place", {3, kUnknown + 7, 10}, true},
-      {"descending", {20, 12, 9, 5}, false},
-      {"shuffled with equal ids", {12, 5, 20, 5, 9, 12}, false},
-      {"a slot without its record at the end", {5, 9, 12, 20, kNoRecord}, false},
-      {"an unrecognised object without an id", {3, kUnknown - 1, 10}, false},
+  const std::vector<Lookup> lookups = {
+      {{5, 9, 12, 20}, {{5, 0}, {9, 1}, {12, 2}, {20, 3}, {4, -1}, {10, -1}, {21, -1}, {-1, -1}}},
+      {{1, 3, 4, 8, 15, 16, 23, 42, 99, 100, 1000}, {{1, 0}, {8, 3}, {23, 6}, {99, 8}, {1000, 10}, {2, -1}}},
+      // Equal ids keep the order ascending.
+      {{5, 5, 9}, {{9, 2}, {7, -1}}},
+      // Out of order: the first in list order, wherever it stands.
+      {{30, 10, 20, 10, 40}, {{10, 1}, {20, 2}, {30, 0}, {40, 4}, {25, -1}}},
+      {{9, -1}, {{9, 0}, {-1, 1}}},
+      {{}, {{5, -1}}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::vector<sMiscObject> slots = SlotsWithIds(c.ids);
-    const auto count = static_cast<int64_t>(slots.size());
-    ObjectIdIndex index;
-    for (int32_t wanted = -2; wanted <= 22; ++wanted) {
-      SCOPED_TRACE(wanted);
-      const sMiscObject* found = index.Find(slots, count, wanted);
-      if (c.ascending) {
-        EXPECT_EQ(found, FindObjectById(slots, 0, count - 1, wanted));
-        continue;
-      }
-      const sMiscObject* first = nullptr;
-      for (const sMiscObject& slot : slots) {
-        if (ObjectIdOf(slot) == wanted) {
-          first = &slot;
-          break;
-        }
-      }
-      EXPECT_EQ(found, first);
+  for (const Lookup& lookup : lookups) {
+    const std::vector<MiscObject> objects = objectsWithIds(lookup.ids);
+    ObjectIndex index;
+    index.Build(objects, static_cast<int64_t>(objects.size()));
+    for (const auto& [id, at] : lookup.found) {
+      EXPECT_EQ(index.Find(objects, id), at) << "id " << id << " in list of " << lookup.ids.size();
     }
   }
-
-  // Only the first `count` slots are searched.
-  std::vector<sMiscObject> slots = SlotsWithIds({9, 5, 7, 1});
-  ObjectIdIndex index;
-  EXPECT_EQ(index.Find(slots, 2, 5), &slots[1]);
-  EXPECT_EQ(index.Find(slots, 2, 7), nullptr);
-  EXPECT_EQ(index.Find(slots, 9, 1), &slots[3]);  // a count past the list: the whole list
-  std::vector<sMiscObject> none;
-  EXPECT_EQ(index.Find(none, 0, 5), nullptr);
-}
-
-// Lookups on a large list out of order do not walk the list each time: a
-// linear search for every one of 300,000 ids would take minutes.
-TEST(Framing, ObjectIdIndexStaysFastOnALargeListOutOfOrder) {
-  constexpr int64_t kObjects = 300000;
-  std::vector<int64_t> ids(kObjects);
-  std::iota(ids.begin(), ids.end(), 1000);
-  std::shuffle(ids.begin(), ids.end(), std::mt19937(12));
-  std::vector<sMiscObject> slots = SlotsWithIds(ids);
-
-  const auto start = std::chrono::steady_clock::now();
-  ObjectIdIndex index;
-  size_t found = 0;
-  for (size_t i = 0; i < slots.size(); ++i) {
-    found += index.Find(slots, kObjects, static_cast<int32_t>(ids[i])) == &slots[i] ? 1 : 0;
-  }
-  EXPECT_EQ(found, slots.size());
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ namespace {
 // 2^31 would ask for.
 size_t AllocationBound(const Bytes& input) { return 8 * input.size() + 16384; }
 
-Database SmallDatabase() {
-  Database db;
+testdb::Database SmallDatabase() {
+  testdb::Database db;
   db.SetGrid(2, 2);
   db.political.Fill(3);
   Character c;
@@ -44,18 +44,26 @@ Database SmallDatabase() {
   return db;
 }
 
+struct Loaded {
+  std::unique_ptr<campdb::Database> db;
+  LoadOutcome outcome;
+  std::string stops;  // how the object list stopped, if it did
+};
+
 // Loads the bytes under an allocation probe, then writes them back.
-LoadedRecords LoadWatched(const Bytes& bytes, Layout layout) {
-  LoadedRecords db;
+Loaded LoadWatched(const Bytes& bytes, Layout layout) {
+  Loaded loaded;
   size_t largest = 0;
   {
     AllocationProbe probe;
-    db = LoadRecords(bytes, layout);
+    loaded.db = LoadBytes(bytes, layout, &loaded.outcome);
     largest = probe.Largest();
   }
   EXPECT_LE(largest, AllocationBound(bytes));
-  (void)db.Write();
-  return db;
+  (void)WriteAll(*loaded.db);
+  if (loaded.outcome.stop == FrameResult::EndOfFile) loaded.stops = "end of file";
+  if (loaded.outcome.stop == FrameResult::SizeMismatch) loaded.stops = "size mismatch";
+  return loaded;
 }
 
 TEST(HostileInput, DatabaseCutAtEveryByte) {
@@ -63,14 +71,14 @@ TEST(HostileInput, DatabaseCutAtEveryByte) {
     const Bytes whole = ToBytes(SmallDatabase(), layout);
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
       SCOPED_TRACE(::testing::Message() << "cut at " << cut);
-      const LoadedRecords db = LoadWatched(whole.substr(0, cut), layout);
-      EXPECT_LE(db.slots.size(), 5u);
-      EXPECT_LE(db.hexes.size(), 4u);
+      const Loaded loaded = LoadWatched(whole.substr(0, cut), layout);
+      EXPECT_LE(loaded.db->objects.size(), 5u);
+      EXPECT_LE(loaded.db->hexes.size(), 4u);
       if (cut < whole.size()) {
-        EXPECT_TRUE(db.inputAtEnd);
+        EXPECT_FALSE(loaded.outcome.Complete());
       } else {
-        EXPECT_EQ(db.slots.size(), 5u);
-        EXPECT_EQ(db.console, "");
+        EXPECT_EQ(loaded.db->objects.size(), 5u);
+        EXPECT_TRUE(loaded.outcome.Complete());
       }
       if (::testing::Test::HasFailure()) return;
     }
@@ -80,140 +88,140 @@ TEST(HostileInput, DatabaseCutAtEveryByte) {
 TEST(HostileInput, HugeCountsAndLengths) {
   struct HostileCase {
     const char* name;
-    std::function<void(Database&)> damage;
-    std::function<void(const LoadedRecords&, const Bytes&)> check;
+    std::function<void(testdb::Database&)> damage;
+    std::function<void(const Loaded&, const Bytes&)> check;
   };
-  const auto none = [](const LoadedRecords&, const Bytes&) {};
+  const auto none = [](const Loaded&, const Bytes&) {};
   const HostileCase cases[] = {
-      {"campaign description", [](Database& d) { d.campaign.description = Str::Stored(INT_MAX, "x"); },
-       [](const LoadedRecords& db, const Bytes& bytes) {
+      {"campaign description", [](testdb::Database& d) { d.campaign.description = Str::Stored(INT_MAX, "x"); },
+       [](const Loaded& l, const Bytes& bytes) {
          // The string keeps what is left of the file, which is then at its end.
-         EXPECT_LT(static_cast<size_t>(db.campaign.description.Length()), bytes.size());
-         EXPECT_GT(db.campaign.description.Length(), 1000);
-         EXPECT_TRUE(db.inputAtEnd);
+         EXPECT_LT(l.db->campaign.description.size(), bytes.size());
+         EXPECT_GT(l.db->campaign.description.size(), 1000u);
+         EXPECT_FALSE(l.outcome.Complete());
        }},
-      {"mission count", [](Database& d) { d.campaign.missionCountWord = INT_MAX; }, none},
-      {"mission length", [](Database& d) { d.campaign.missions[0] = Str::Stored(INT_MIN + 1, ""); }, none},
-      {"race count", [](Database& d) { d.campaign.raceCountWord = INT_MAX; }, none},
-      {"campaign size", [](Database& d) { d.campaign.frame.size = INT_MAX; }, none},
+      {"mission count", [](testdb::Database& d) { d.campaign.missionCountWord = INT_MAX; }, none},
+      {"mission length", [](testdb::Database& d) { d.campaign.missions[0] = Str::Stored(INT_MIN + 1, ""); }, none},
+      {"race count", [](testdb::Database& d) { d.campaign.raceCountWord = INT_MAX; }, none},
+      {"campaign size", [](testdb::Database& d) { d.campaign.frame.size = INT_MAX; }, none},
       {"map 65536 x 65536",
-       [](Database& d) {
+       [](testdb::Database& d) {
          d.map.columns = 65536;
          d.map.rows = 65536;
        },
-       [](const LoadedRecords& db, const Bytes&) { EXPECT_EQ(db.map.HexesAnnounced(), int64_t{1} << 32); }},
+       [](const Loaded& l, const Bytes&) { EXPECT_EQ(l.db->map.HexesAnnounced(), int64_t{1} << 32); }},
       {"map INT_MIN x INT_MIN",
-       [](Database& d) {
+       [](testdb::Database& d) {
          d.map.columns = INT_MIN;
          d.map.rows = INT_MIN;
        },
-       [](const LoadedRecords& db, const Bytes&) { EXPECT_EQ(db.map.HexesAnnounced(), int64_t{1} << 62); }},
+       [](const Loaded& l, const Bytes&) { EXPECT_EQ(l.db->map.HexesAnnounced(), int64_t{1} << 62); }},
       {"map INT_MAX x -2",
-       [](Database& d) {
+       [](testdb::Database& d) {
          d.hexes.clear();
          d.map.columns = INT_MAX;
          d.map.rows = -2;
        },
-       [](const LoadedRecords& db, const Bytes&) {
+       [](const Loaded& l, const Bytes&) {
          // Negative: no hexes, and the political record follows the map.
-         EXPECT_EQ(db.map.HexesAnnounced(), 0);
-         EXPECT_TRUE(db.hexes.empty());
-         EXPECT_EQ(db.political.matrixSize, 3);
-         EXPECT_EQ(db.slots.size(), 5u);
+         EXPECT_EQ(l.db->map.HexesAnnounced(), 0);
+         EXPECT_TRUE(l.db->hexes.empty());
+         EXPECT_EQ(l.db->political.matrixSize, 3);
+         EXPECT_EQ(l.db->objects.size(), 5u);
        }},
       {"map -1 x -1",
-       [](Database& d) {
+       [](testdb::Database& d) {
          d.hexes.resize(1);
          d.map.columns = -1;
          d.map.rows = -1;
        },
-       [](const LoadedRecords& db, const Bytes&) {
-         EXPECT_EQ(db.hexes.size(), 1u);
-         EXPECT_EQ(db.slots.size(), 5u);
+       [](const Loaded& l, const Bytes&) {
+         EXPECT_EQ(l.db->hexes.size(), 1u);
+         EXPECT_EQ(l.db->objects.size(), 5u);
        }},
-      {"hex size", [](Database& d) { d.hexes[1].frame.size = INT_MAX; }, none},
-      {"matrix INT_MAX", [](Database& d) { d.political.matrixSize = INT_MAX; }, none},
-      {"matrix 46341", [](Database& d) { d.political.matrixSize = 46341; },  // N * N passes 2^31
-       [](const LoadedRecords& db, const Bytes& bytes) {
-         EXPECT_LE(db.political.cells.size(), bytes.size() / 3);
-         EXPECT_TRUE(db.inputAtEnd);
+      {"hex size", [](testdb::Database& d) { d.hexes[1].frame.size = INT_MAX; }, none},
+      {"matrix INT_MAX", [](testdb::Database& d) { d.political.matrixSize = INT_MAX; }, none},
+      {"matrix 46341", [](testdb::Database& d) { d.political.matrixSize = 46341; },  // N * N passes 2^31
+       [](const Loaded& l, const Bytes& bytes) {
+         EXPECT_LE(l.db->political.cells.size(), bytes.size() / 3);
+         EXPECT_FALSE(l.outcome.Complete());
        }},
-      {"matrix INT_MIN", [](Database& d) { d.political.matrixSize = INT_MIN; },
-       [](const LoadedRecords& db, const Bytes&) { EXPECT_EQ(db.political.matrixSize, 0); }},
-      {"bid entries", [](Database& d) {
+      {"matrix INT_MIN", [](testdb::Database& d) { d.political.matrixSize = INT_MIN; },
+       [](const Loaded& l, const Bytes&) { EXPECT_EQ(l.db->political.matrixSize, 0); }},
+      {"bid entries", [](testdb::Database& d) {
          Character c;
          c.bidCountWord = INT_MAX;
          d.objects[0] = ToBytes(c);
        }, none},
-      {"ship entries", [](Database& d) {
+      {"ship entries", [](testdb::Database& d) {
          Character c;
          c.shipCountWord = INT_MAX;
          c.ships.resize(1);
          d.objects[0] = ToBytes(c);
        }, none},
-      {"character name", [](Database& d) {
+      {"character name", [](testdb::Database& d) {
          Character c;
          c.characterName = Str::Stored(INT_MAX, "abc");
          d.objects[0] = ToBytes(c);
        }, none},
-      {"email", [](Database& d) {
+      {"email", [](testdb::Database& d) {
          Character c;
          c.human->email = Str::Stored(INT_MAX, "abc");
          d.objects[0] = ToBytes(c);
        }, none},
-      {"ship type", [](Database& d) {
+      {"ship type", [](testdb::Database& d) {
          Ship s;
          s.shipType = Str::Stored(INT_MAX, "abc");
          d.objects[1] = ToBytes(s);
        }, none},
-      {"fighter type", [](Database& d) {
+      {"fighter type", [](testdb::Database& d) {
          Ship s;
          s.bays[3].fighterType2 = Str::Stored(INT_MAX - 3, "abc");
          d.objects[1] = ToBytes(s);
        }, none},
-      {"ship size", [](Database& d) {
+      {"ship size", [](testdb::Database& d) {
          Ship s;
          s.frame.size = s.frame.size2 = INT_MAX;
          d.objects[1] = ToBytes(s);
        }, none},
-      {"news text at the end", [](Database& d) {
+      {"news text at the end", [](testdb::Database& d) {
          News n;
          n.storyText = Str::Stored(INT_MAX, "abc");
          d.objects.back() = ToBytes(n);
        },
-       [](const LoadedRecords& db, const Bytes&) {
-         ASSERT_EQ(db.slots.size(), 5u);
-         ASSERT_TRUE(db.slots[4].news);
-         EXPECT_EQ(db.slots[4].news->storyText.bytes, "abc");
-         EXPECT_TRUE(db.slots[4].news->tail.empty());
+       [](const Loaded& l, const Bytes&) {
+         ASSERT_EQ(l.db->objects.size(), 5u);
+         const auto& news = std::get<tNewsStory>(l.db->objects[4]);
+         EXPECT_EQ(news.storyText, "abc");
+         EXPECT_TRUE(news.tail.empty());
        }},
-      {"unrecognised tag length", [](Database& d) {
+      {"unrecognised tag length", [](testdb::Database& d) {
          RawObject raw;
          raw.frame.tag = Str::Stored(INT_MAX, "abc");
          d.objects[3] = ToBytes(raw);
        }, none},
-      {"unrecognised size", [](Database& d) {
+      {"unrecognised size", [](testdb::Database& d) {
          RawObject raw;
          raw.frame.tag = "?";
          raw.frame.size = INT_MAX;
          d.objects[3] = ToBytes(raw);
        }, none},
-      {"object count INT_MAX", [](Database& d) { d.header.objectCount = INT_MAX; },
-       [](const LoadedRecords& db, const Bytes&) {
-         EXPECT_EQ(db.slots.size(), 5u);
-         EXPECT_EQ(db.console, "END OF FILE\n");
+      {"object count INT_MAX", [](testdb::Database& d) { d.header.objectCount = INT_MAX; },
+       [](const Loaded& l, const Bytes&) {
+         EXPECT_EQ(l.db->objects.size(), 5u);
+         EXPECT_EQ(l.stops, "end of file");
        }},
-      {"object count INT_MIN", [](Database& d) { d.header.objectCount = INT_MIN; },
-       [](const LoadedRecords& db, const Bytes&) { EXPECT_TRUE(db.slots.empty()); }},
+      {"object count INT_MIN", [](testdb::Database& d) { d.header.objectCount = INT_MIN; },
+       [](const Loaded& l, const Bytes&) { EXPECT_TRUE(l.db->objects.empty()); }},
   };
   for (Layout layout : {Layout::Base, Layout::Ostrel}) {
     for (const HostileCase& c : cases) {
       SCOPED_TRACE(c.name);
-      Database d = SmallDatabase();
+      testdb::Database d = SmallDatabase();
       c.damage(d);
       const Bytes bytes = ToBytes(d, layout);
-      const LoadedRecords db = LoadWatched(bytes, layout);
-      c.check(db, bytes);
+      const Loaded loaded = LoadWatched(bytes, layout);
+      c.check(loaded, bytes);
     }
   }
 }

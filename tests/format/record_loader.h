@@ -1,70 +1,86 @@
-// Reads a whole database image with the record readers alone, in file order,
+// Reads a whole database image with the format library alone, in file order,
 // and writes it back with the record writers: header, campaign, map, the
 // hexes the file holds, political record, then misc objects until the
-// announced count is reached or the framing stops.
+// announced count is reached or the framing stops. Also one record at a time.
 #pragma once
 
+#include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "console/console.h"
 #include "format/database.h"
-#include "format/run_settings.h"
+#include "format/fields.h"
 #include "support/db_builder.h"
 
 namespace campdb::testdb {
 
-inline Variant VariantOf(Layout layout) { return layout == Layout::Ostrel ? Variant::Ostrel : Variant::Base; }
+inline campdb::Layout ToolLayout(Layout layout) {
+  return layout == Layout::Ostrel ? campdb::Layout::Ostrel : campdb::Layout::Base;
+}
 
-struct LoadedRecords {
-  tPrelimData header;
-  tCampaignObject campaign;
-  tMapObject map;
-  std::vector<std::unique_ptr<tMapHex>> hexes;
-  tPoliticalObject political;
-  std::vector<sMiscObject> slots;
-  std::string console;  // what the framing printed
-  bool inputAtEnd = false;
-
-  Bytes Write() {
-    ByteWriter out;
-    header.Write(out);
-    campaign.Write(out);
-    map.Write(out);
-    for (const auto& hex : hexes) hex->Write(out);
-    political.Write(out);
-    for (sMiscObject& slot : slots) WriteMiscObject(out, slot);
-    return out.TakeBuffer();
-  }
-};
-
-// `keys` answers the framing's wait after a size mismatch.
-inline LoadedRecords LoadRecords(const Bytes& bytes, Layout layout, const std::string& keys = "k\n") {
-  ResetRunSettings();
-  Run().variant = VariantOf(layout);
-  std::istringstream keyInput(keys);
-  std::ostringstream printed;
-  Console console(keyInput, printed);
-
-  LoadedRecords db;
-  ByteReader in(Span(bytes));
-  db.header = tPrelimData(in);
-  db.campaign = tCampaignObject(in);
-  db.map = tMapObject(in);
-  for (int64_t i = 0; i < db.map.HexesAnnounced() && in.Remaining() > 0; ++i)
-    db.hexes.push_back(std::make_unique<tMapHex>(in));
-  db.political = tPoliticalObject(in);
-  const int64_t announced = int64_t{db.header.objectCount} - static_cast<int64_t>(db.hexes.size()) - 3;
-  for (int64_t i = 0; i < announced; ++i) {
-    sMiscObject slot;
-    if (ReadMiscObject(in, slot, console) != FrameResult::Read) break;
-    db.slots.push_back(std::move(slot));
-  }
-  db.console = printed.str();
-  db.inputAtEnd = in.AtEnd();
+// A database loaded from a copy of the bytes, which it keeps.
+inline std::unique_ptr<campdb::Database> LoadBytes(const Bytes& bytes, Layout layout, LoadOutcome* outcome = nullptr) {
+  auto db = std::make_unique<campdb::Database>();
+  db->layout = ToolLayout(layout);
+  db->source.data = std::make_unique<uint8_t[]>(bytes.size());
+  if (!bytes.empty()) std::memcpy(db->source.data.get(), bytes.data(), bytes.size());
+  db->source.size = bytes.size();
+  LoadObserver quiet;
+  const LoadOutcome loaded = LoadDatabase(*db, quiet);
+  if (outcome != nullptr) *outcome = loaded;
   return db;
+}
+
+// Every record of a loaded database written back, in file order.
+inline Bytes WriteAll(const campdb::Database& db) {
+  ByteWriter out;
+  WriteRecord(out, db.header, db.layout);
+  WriteRecord(out, db.campaign, db.layout);
+  WriteRecord(out, db.map, db.layout);
+  for (const tMapHex& hex : db.hexes) WriteRecord(out, hex, db.layout);
+  WriteRecord(out, db.political, db.layout);
+  for (const MiscObject& object : db.objects) WriteObject(out, object, db.layout);
+  return out.TakeBuffer();
+}
+
+// Reads one record that stands in a fixed place (its reader starts at the
+// size words) and writes it back. The reader must take exactly its bytes.
+template <typename R>
+Bytes ReadWrite(const Bytes& bytes, Layout layout = Layout::Base) {
+  ByteReader in(Span(bytes));
+  TextStore store;
+  R record;
+  ReadRecord(in, record, ReadContext{ToolLayout(layout), nullptr, &store});
+  EXPECT_EQ(in.Remaining(), 0u);
+  EXPECT_FALSE(in.WantedPastEnd());
+  ByteWriter out;
+  WriteRecord(out, record, ToolLayout(layout));
+  return out.TakeBuffer();
+}
+
+// Reads one misc object through the framing, as in a multiplayer campaign
+// unless `facts` says otherwise; the object must take exactly the bytes
+// unless `whole` is false.
+inline MiscObject ReadOneObject(const Bytes& bytes, const CampaignFacts& facts = {}, bool whole = true) {
+  ByteReader in(Span(bytes));
+  static TextStore store;
+  const ObjectFrame frame = ReadObjectFrame(in);
+  EXPECT_EQ(frame.result, FrameResult::Read);
+  MiscObject object = ReadObjectBody(in, frame, ReadContext{campdb::Layout::Base, &facts, &store});
+  if (whole) {
+    EXPECT_EQ(in.Remaining(), 0u);
+    EXPECT_FALSE(in.WantedPastEnd());
+  }
+  return object;
+}
+
+// Reads one misc object through the framing and writes it back.
+inline Bytes ReadWriteObject(const Bytes& bytes, const CampaignFacts& facts = {}) {
+  const MiscObject object = ReadOneObject(bytes, facts);
+  ByteWriter out;
+  WriteObject(out, object, campdb::Layout::Base);
+  return out.TakeBuffer();
 }
 
 }  // namespace campdb::testdb

@@ -1,0 +1,97 @@
+#include "format/database.h"
+
+#include <algorithm>
+
+namespace campdb {
+
+namespace {
+
+// The smallest object of a known kind, a news story without text, takes 53
+// bytes of the file.
+constexpr size_t kModestObjectBytes = 64;
+
+// Notes the part being read when the input is first found wanting.
+void NoteEnd(const ByteReader& in, LoadOutcome& outcome, LoadOutcome::Part part, int64_t at = 0) {
+  if (outcome.endMetIn != LoadOutcome::Part::None || !in.WantedPastEnd()) return;
+  outcome.endMetIn = part;
+  outcome.endMetAt = at;
+}
+
+}  // namespace
+
+LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
+  using Part = LoadOutcome::Part;
+  LoadOutcome outcome;
+  ByteReader in(db.source.Bytes());
+  outcome.inputSize = in.Size();
+  ReadContext context{db.layout, &db.facts, &db.store};
+
+  ReadRecord(in, db.header, context);
+  NoteEnd(in, outcome, Part::Header);
+  observer.Finished(LoadStep::Header);
+  ReadRecord(in, db.campaign, context);
+  db.facts = DeriveCampaignFacts(db.campaign, db.layout);
+  NoteEnd(in, outcome, Part::Campaign);
+  observer.Finished(LoadStep::Campaign);
+  ReadRecord(in, db.map, context);
+  NoteEnd(in, outcome, Part::Map);
+  observer.Finished(LoadStep::Map);
+
+  // The map announces columns * rows hexes; only those the file holds are
+  // made, so a damaged size cannot make the tool allocate or loop beyond
+  // what the input can back.
+  const int64_t announcedHexes = db.map.HexesAnnounced();
+  outcome.hexesAnnounced = announcedHexes;
+  db.hexes.clear();
+  db.hexes.reserve(static_cast<size_t>(std::min<int64_t>(announcedHexes, static_cast<int64_t>(in.Remaining() / 64 + 1))));
+  for (int64_t i = 0; i < announcedHexes; ++i) {
+    if (!in.MoreEntries()) {
+      NoteEnd(in, outcome, Part::Hexes, i);
+      break;
+    }
+    ReadRecord(in, db.hexes.emplace_back(), context);
+    NoteEnd(in, outcome, Part::Hexes, i);
+  }
+  observer.Finished(LoadStep::Hexes);
+  ReadRecord(in, db.political, context);
+  NoteEnd(in, outcome, Part::Political);
+  observer.Finished(LoadStep::Political);
+
+  // The header counts every record after it: campaign, map, political
+  // record, the hexes and the misc objects.
+  outcome.announced = int64_t{db.header.objectCount} - (db.hexCount() + 3);
+  observer.ObjectsAnnounced(outcome.announced);
+  db.capacity = std::max<int64_t>(outcome.announced, 0);
+
+  // An object is made only as it is read; every object read takes at least
+  // its two size words from the input, so the loop ends with the input
+  // however large the announced count. Room is set aside for the objects
+  // announced, but never for more than the rest of the input could hold at
+  // a modest size per object.
+  db.objects.clear();
+  db.objects.reserve(std::min(static_cast<size_t>(db.capacity), in.Remaining() / kModestObjectBytes));
+  outcome.unloadedFrom = in.Position();
+  while (static_cast<int64_t>(db.objects.size()) < db.capacity) {
+    const auto index = static_cast<int64_t>(db.objects.size());
+    const ObjectFrame frame = ReadObjectFrame(in);
+    if (frame.result != FrameResult::Read) {
+      NoteEnd(in, outcome, Part::Objects, index);
+      observer.FrameFailed(frame);
+      outcome.stop = frame.result;
+      outcome.stopIndex = index;
+      break;
+    }
+    db.objects.push_back(ReadObjectBody(in, frame, context));
+    NoteEnd(in, outcome, Part::Objects, index);
+    outcome.unloadedFrom = in.Position();
+  }
+  db.loadedCount = static_cast<int64_t>(db.objects.size());
+  db.deleteFlags.assign(db.objects.size(), 0);
+  db.unloaded = in.Slice(std::min(outcome.unloadedFrom, in.Size()), in.Size());
+  db.index.Build(db.objects, db.loadedCount);
+  outcome.wantedPastEnd = in.WantedPastEnd();
+  outcome.loaded = db.loadedCount;
+  return outcome;
+}
+
+}  // namespace campdb

@@ -1,0 +1,38 @@
+// Telling the two layouts apart from the bytes of a database alone.
+//
+// The campaign record and every hex have fixed fields of a different length
+// in each layout (the Ostrel layout adds one word to the campaign record and
+// twelve to a hex), and every framed record says how many bytes it takes.
+// Read in the right layout, each record before the misc objects ends
+// exactly where its declared size says; read in the wrong one, the campaign
+// record's strings are taken from the wrong words and a base-layout hex is
+// too short for the Ostrel fields, so the reading runs past the declared
+// size or off the end of the file. Only where both readings fit (an Ostrel
+// file's hexes fit the base fields with 48 bytes to spare) does the exact
+// size of the hexes and the campaign record decide, and only where that
+// cannot (a map without hexes whose campaign record fits both ways) are the
+// values looked at: the campaign record keeps its version text twice.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "format/layout.h"
+
+namespace campdb {
+
+struct LayoutVerdict {
+  // The layout the file is in; empty when the bytes cannot tell.
+  std::optional<Layout> layout;
+  // How it was decided, or why it could not be, in a few words.
+  std::string reason;
+};
+
+// Walks the records before the misc objects in both layouts; its cost is
+// that of reading the campaign record, the hexes and the political record
+// twice, whatever the number of objects.
+LayoutVerdict DetectLayout(std::span<const uint8_t> bytes);
+
+}  // namespace campdb

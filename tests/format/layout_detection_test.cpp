@@ -1,0 +1,117 @@
+// Telling the layouts apart: every file one layout reads cleanly and the
+// other does not is named for the one that reads it, files on the boundary
+// are decided by the exact sizes or, failing those, the version text, and a
+// file the bytes cannot decide is "cannot tell", never a guess.
+#include "format/layout_detection.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+
+#include "record_loader.h"
+
+namespace campdb::testdb {
+namespace {
+
+testdb::Database WithObjects() {
+  testdb::Database db;
+  db.SetGrid(3, 2);
+  db.political.Fill(4);
+  Character c;
+  c.objectId = 10;
+  News n;
+  n.objectId = 11;
+  db.Add(c);
+  db.Add(n);
+  return db;
+}
+
+TEST(LayoutDetection, FilesOfEitherLayoutAndFilesOnTheBoundary) {
+  struct Case {
+    const char* name;
+    Layout madeIn;
+    std::function<void(testdb::Database&)> shape;
+    // The answer: the layout it was made in, or none.
+    bool decided;
+    const char* reason;  // the start of the reason
+  };
+  const auto none = [](testdb::Database&) {};
+  const std::vector<Case> cases = {
+      {"base with hexes", Layout::Base, none, true, "read as Ostrel"},
+      {"ostrel with hexes", Layout::Ostrel, none, true, "read as base"},
+      {"base without hexes or objects", Layout::Base,
+       [](testdb::Database& d) {
+         d.SetGrid(0, 0);
+         d.objects.clear();
+       },
+       true, "read as Ostrel"},
+      // Hex tails of 48 bytes fit the Ostrel fields: the campaign decides.
+      {"base whose hexes have room for the Ostrel fields", Layout::Base,
+       [](testdb::Database& d) {
+         for (Hex& h : d.hexes) h.frame.tail = Bytes(48, '\x01');
+       },
+       true, "read as Ostrel"},
+      // The base reading takes maxOnline 0 as an empty version and the
+      // version as its copy, and fits: the hexes' exact size decides.
+      {"ostrel whose campaign fits the base fields too", Layout::Ostrel,
+       [](testdb::Database& d) { d.campaign.maxOnline = 0; }, true, "its hexes hold exactly the Ostrel"},
+      {"the same without hexes: the campaign's exact size decides", Layout::Ostrel,
+       [](testdb::Database& d) {
+         d.campaign.maxOnline = 0;
+         d.SetGrid(0, 0);
+       },
+       true, "its campaign record holds exactly the Ostrel"},
+      {"the same with a campaign tail: the version text decides", Layout::Ostrel,
+       [](testdb::Database& d) {
+         d.campaign.maxOnline = 0;
+         d.campaign.frame.tail = "tail";
+         d.SetGrid(0, 0);
+       },
+       true, "only the Ostrel reading"},
+      {"the same with no version at all: nothing decides", Layout::Ostrel,
+       [](testdb::Database& d) {
+         d.campaign.maxOnline = 0;
+         d.campaign.version = d.campaign.versionCopy = "";
+         d.campaign.frame.tail = "tail";
+         d.SetGrid(0, 0);
+       },
+       false, "no hexes"},
+      // Damaged files: the reading that meets the damage gets further.
+      {"base cut inside its hexes", Layout::Base,
+       [](testdb::Database& d) { d.hexes[4].frame.size = 1 << 20; }, true, "neither layout reads it whole"},
+      {"ostrel whose first object does not frame", Layout::Ostrel,
+       [](testdb::Database& d) {
+         News bad;
+         bad.frame.size2 = 3;
+         d.objects.insert(d.objects.begin(), ToBytes(bad));
+       },
+       true, "neither layout reads it whole"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testdb::Database d = WithObjects();
+    c.shape(d);
+    const LayoutVerdict verdict = DetectLayout(Span(ToBytes(d, c.madeIn)));
+    if (c.decided) {
+      ASSERT_TRUE(verdict.layout.has_value()) << verdict.reason;
+      EXPECT_EQ(*verdict.layout, ToolLayout(c.madeIn)) << verdict.reason;
+    } else {
+      EXPECT_FALSE(verdict.layout.has_value()) << verdict.reason;
+    }
+    EXPECT_TRUE(verdict.reason.starts_with(c.reason)) << verdict.reason;
+  }
+
+  // Nothing to read at all, and the sample databases.
+  EXPECT_FALSE(DetectLayout({}).layout.has_value());
+  for (const auto& [file, layout] : {std::pair{"sample-base.db", Layout::Base}, {"sample-ostrel.db", Layout::Ostrel}}) {
+    std::ifstream in(std::string(CAMPDB_SOURCE_DIR) + "/examples/" + file, std::ios::binary);
+    const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(DetectLayout(Span(bytes)).layout, ToolLayout(layout)) << file;
+  }
+}
+
+}  // namespace
+}  // namespace campdb::testdb
