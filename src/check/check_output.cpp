@@ -120,7 +120,8 @@ void WriteCheckText(const CheckReport& report, std::string_view name, std::ostre
   const auto count = [&](ObjectKind kind) { return report.objectsByKind[static_cast<size_t>(kind)]; };
   Table head({false, false});
   head.Row({"file", Cat(name, ", ", Plural(static_cast<int64_t>(report.fileSize), "byte", "bytes"))});
-  head.Row({"layout", Cat(LayoutWord(report), " (", report.layoutReason, ")")});
+  const std::string_view how = report.layoutGiven ? "" : report.layout ? "found from the bytes: " : "the bytes cannot tell: ";
+  head.Row({"layout", Cat(LayoutWord(report), " (", how, report.layoutReason, ")")});
   head.Row({"records", Cat(Grouped(report.recordsAnnounced), " announced, ", Grouped(report.recordsRead), " read")});
   head.Row({"hexes", Cat(Grouped(report.hexesAnnounced), " announced (", report.columns, " columns x ", report.rows,
                          " rows), ", Grouped(report.hexesRead), " read")});
