@@ -271,10 +271,13 @@ class ObjectChecks {
       if (const auto id = IdOf(db_.objects[i])) ids.emplace_back(*id, i);
     }
     std::sort(ids.begin(), ids.end());
+    // Every object after the first with its id, which it names.
+    size_t first = 0;
     for (size_t k = 1; k < ids.size(); ++k) {
-      if (ids[k].first != ids[k - 1].first) continue;
-      size_t first = k - 1;
-      while (first > 0 && ids[first - 1].first == ids[k].first) --first;
+      if (ids[k].first != ids[first].first) {
+        first = k;
+        continue;
+      }
       Add(ProblemKind::DuplicateId, ids[k].second,
           Cat("object ", ids[first].second, " has the same id; a lookup by id finds only one of them"));
     }

@@ -21,35 +21,48 @@ std::string LayoutWord(const CheckReport& report) {
 }
 
 // Rows of cells printed in aligned columns, two spaces apart; the last
-// column is not padded.
+// column is not padded. The rows are made twice, once to measure the
+// columns and once to print them, so that no copy of a long list is held.
 class Table {
  public:
-  explicit Table(std::vector<bool> rightAligned) : right_(std::move(rightAligned)), widths_(right_.size(), 0) {}
+  using Cells = std::vector<std::string>;
 
-  void Row(std::vector<std::string> cells) {
-    for (size_t i = 0; i < cells.size() && i < widths_.size(); ++i) widths_[i] = std::max(widths_[i], cells[i].size());
-    rows_.push_back(std::move(cells));
+  Table(std::vector<bool> rightAligned, Cells heading)
+      : right_(std::move(rightAligned)), widths_(right_.size(), 0), heading_(std::move(heading)) {
+    Measure(heading_);
   }
 
-  void Print(std::ostream& out, std::string_view indent) const {
-    for (const auto& cells : rows_) {
-      std::string line(indent);
-      for (size_t i = 0; i < cells.size(); ++i) {
-        const bool last = i + 1 == cells.size();
-        const std::string pad(widths_[i] - cells[i].size(), ' ');
-        if (right_[i]) line += pad;
-        line += cells[i];
-        if (!right_[i] && !last) line += pad;
-        if (!last) line += "  ";
-      }
-      out << line << '\n';
+  void Measure(const Cells& cells) {
+    for (size_t i = 0; i < cells.size() && i < widths_.size(); ++i) widths_[i] = std::max(widths_[i], cells[i].size());
+  }
+
+  void PrintHeading(std::ostream& out, std::string_view indent) const { Print(out, indent, heading_); }
+
+  void Print(std::ostream& out, std::string_view indent, const Cells& cells) const {
+    std::string line(indent);
+    for (size_t i = 0; i < cells.size(); ++i) {
+      const bool last = i + 1 == cells.size();
+      const std::string pad(widths_[i] - std::min(widths_[i], cells[i].size()), ' ');
+      if (right_[i]) line += pad;
+      line += cells[i];
+      if (!right_[i] && !last) line += pad;
+      if (!last) line += "  ";
     }
+    out << line << '\n';
+  }
+
+  // Measures every row, then prints the heading and every row.
+  template <class Rows, class Make>
+  void PrintAll(std::ostream& out, std::string_view indent, const Rows& rows, Make&& make) {
+    for (const auto& row : rows) Measure(make(row));
+    PrintHeading(out, indent);
+    for (const auto& row : rows) Print(out, indent, make(row));
   }
 
  private:
   std::vector<bool> right_;
   std::vector<size_t> widths_;
-  std::vector<std::vector<std::string>> rows_;
+  Cells heading_;
 };
 
 std::string OrDash(const std::optional<int64_t>& value) { return value ? std::to_string(*value) : "-"; }
@@ -76,14 +89,12 @@ std::string ProblemSummary(const CheckReport& report) {
 
 void WriteProblemsText(const CheckReport& report, std::ostream& out) {
   if (report.problems.empty()) return;
-  Table table({false, false, false, true, true, false});
-  table.Row({"severity", "kind", "where", "id", "offset", "message"});
-  for (const Problem& problem : report.problems) {
-    table.Row({std::string(SeverityWord(SeverityOf(problem.kind))), std::string(ProblemKindWord(problem.kind)),
-               problem.record, problem.id ? std::to_string(*problem.id) : "-",
-               problem.offset ? std::to_string(*problem.offset) : "-", problem.message});
-  }
-  table.Print(out, "  ");
+  Table table({false, false, false, true, true, false}, {"severity", "kind", "where", "id", "offset", "message"});
+  table.PrintAll(out, "  ", report.problems, [](const Problem& problem) {
+    return Table::Cells{std::string(SeverityWord(SeverityOf(problem.kind))), std::string(ProblemKindWord(problem.kind)),
+                        problem.record, problem.id ? std::to_string(*problem.id) : "-",
+                        problem.offset ? std::to_string(*problem.offset) : "-", problem.message};
+  });
 }
 
 void WriteDropsText(const CheckReport& report, std::ostream& out) {
@@ -100,13 +111,11 @@ void WriteDropsText(const CheckReport& report, std::ostream& out) {
   }
   out << ":\n";
   if (report.drops.size() <= kDropsListed) {
-    Table table({true, true, false, false});
-    table.Row({"index", "id", "class", "reason"});
-    for (const CleanDrop& drop : report.drops) {
-      table.Row({std::to_string(drop.index), OrDash(drop.id), std::string(ClassWord(drop.kind)),
-                 std::string(CleanReasonWord(drop.reason))});
-    }
-    table.Print(out, "  ");
+    Table table({true, true, false, false}, {"index", "id", "class", "reason"});
+    table.PrintAll(out, "  ", report.drops, [](const CleanDrop& drop) {
+      return Table::Cells{std::to_string(drop.index), OrDash(drop.id), std::string(ClassWord(drop.kind)),
+                          std::string(CleanReasonWord(drop.reason))};
+    });
     out << "  by reason: " << DropsByReason(report) << '\n';
   } else {
     out << "  by reason: " << DropsByReason(report) << '\n';
@@ -118,25 +127,27 @@ void WriteDropsText(const CheckReport& report, std::ostream& out) {
 
 void WriteCheckText(const CheckReport& report, std::string_view name, std::ostream& out) {
   const auto count = [&](ObjectKind kind) { return report.objectsByKind[static_cast<size_t>(kind)]; };
-  Table head({false, false});
-  head.Row({"file", Cat(name, ", ", Plural(static_cast<int64_t>(report.fileSize), "byte", "bytes"))});
+  std::vector<Table::Cells> rows;
+  rows.push_back({"file", Cat(name, ", ", Plural(static_cast<int64_t>(report.fileSize), "byte", "bytes"))});
   const std::string_view how = report.layoutGiven ? "" : report.layout ? "found from the bytes: " : "the bytes cannot tell: ";
-  head.Row({"layout", Cat(LayoutWord(report), " (", how, report.layoutReason, ")")});
-  head.Row({"records", Cat(Grouped(report.recordsAnnounced), " announced, ", Grouped(report.recordsRead), " read")});
-  head.Row({"hexes", Cat(Grouped(report.hexesAnnounced), " announced (", report.columns, " columns x ", report.rows,
+  rows.push_back({"layout", Cat(LayoutWord(report), " (", how, report.layoutReason, ")")});
+  rows.push_back({"records", Cat(Grouped(report.recordsAnnounced), " announced, ", Grouped(report.recordsRead), " read")});
+  rows.push_back({"hexes", Cat(Grouped(report.hexesAnnounced), " announced (", report.columns, " columns x ", report.rows,
                          " rows), ", Grouped(report.hexesRead), " read")});
-  head.Row({"objects", Cat(Grouped(report.objectsAnnounced), " announced, ", Grouped(report.objectsLoaded), " loaded")});
-  head.Row({"", Cat(Plural(count(ObjectKind::Character), "character", "characters"), " (",
+  rows.push_back({"objects", Cat(Grouped(report.objectsAnnounced), " announced, ", Grouped(report.objectsLoaded), " loaded")});
+  rows.push_back({"", Cat(Plural(count(ObjectKind::Character), "character", "characters"), " (",
                     Grouped(report.humanCharacters), " human, ", Grouped(report.aiCharacters), " AI), ",
                     Plural(count(ObjectKind::Ship), "ship", "ships"), ", ", Plural(count(ObjectKind::Bid), "bid", "bids"),
                     ", ", Plural(count(ObjectKind::NewsStory), "news story", "news stories"), ", ",
                     Grouped(count(ObjectKind::Unrecognised)), " unrecognised")});
   if (report.bytesNotLoaded > 0) {
-    head.Row({"unloaded", Cat(Plural(static_cast<int64_t>(report.bytesNotLoaded), "byte", "bytes"), " from offset ",
+    rows.push_back({"unloaded", Cat(Plural(static_cast<int64_t>(report.bytesNotLoaded), "byte", "bytes"), " from offset ",
                               report.notLoadedFrom, " on: Edit writes them back, Clean drops them")});
   }
-  head.Row({"problems", ProblemSummary(report)});
-  head.Print(out, "");
+  rows.push_back({"problems", ProblemSummary(report)});
+  Table head({false, false}, {});
+  for (const auto& row : rows) head.Measure(row);
+  for (const auto& row : rows) head.Print(out, "", row);
   WriteProblemsText(report, out);
   WriteDropsText(report, out);
 }
