@@ -62,6 +62,11 @@ std::string Shown(Text bytes) {
   return shown;
 }
 
+void Push(CheckReport& report, Problem problem) {
+  problem.found = report.problems.size();
+  report.problems.push_back(std::move(problem));
+}
+
 // An object's id; none for an object of unrecognised class too short to
 // hold one.
 std::optional<int32_t> IdOf(const MiscObject& object) {
@@ -218,7 +223,7 @@ class CheckWalk final : public LoadObserver {
 
   void Add(ProblemKind kind, std::optional<int64_t> index, std::optional<int32_t> id, size_t offset,
            const std::string& record, std::string message) {
-    report_.problems.push_back(Problem{kind, index, id, offset, record, std::move(message)});
+    Push(report_, Problem{kind, index, id, offset, record, std::move(message)});
   }
 
   Database& db_;
@@ -330,8 +335,8 @@ class ObjectChecks {
   }
 
   void Add(ProblemKind kind, size_t i, std::string message) {
-    report_.problems.push_back(
-        Problem{kind, static_cast<int64_t>(i), IdOf(db_.objects[i]), starts_[i], Cat("object ", i), std::move(message)});
+    Push(report_,
+         Problem{kind, static_cast<int64_t>(i), IdOf(db_.objects[i]), starts_[i], Cat("object ", i), std::move(message)});
   }
 
   const Database& db_;
@@ -343,7 +348,7 @@ class ObjectChecks {
 
 void AddProblem(CheckReport& report, ProblemKind kind, std::optional<int64_t> index, std::optional<size_t> offset,
                 std::string record, std::string message) {
-  report.problems.push_back(Problem{kind, index, std::nullopt, offset, std::move(record), std::move(message)});
+  Push(report, Problem{kind, index, std::nullopt, offset, std::move(record), std::move(message)});
 }
 
 // What the load left after the last object it read.
@@ -451,9 +456,10 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
   ObjectChecks(db, walk.ObjectStarts(), outcome.stop == FrameResult::Read, report).Run();
   CheckLoadOutcome(db, outcome, report);
   // In file order; what has no place in the file comes first.
-  std::stable_sort(report.problems.begin(), report.problems.end(), [](const Problem& a, const Problem& b) {
+  std::sort(report.problems.begin(), report.problems.end(), [](const Problem& a, const Problem& b) {
     if (a.offset.has_value() != b.offset.has_value()) return !a.offset.has_value();
-    return a.offset.value_or(0) < b.offset.value_or(0);
+    if (a.offset != b.offset) return *a.offset < *b.offset;
+    return a.found < b.found;
   });
 
   if (report.layout) {

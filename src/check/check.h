@@ -73,6 +73,9 @@ struct Problem {
   // "hex 4", "political record", "object 11" or "file".
   std::string record;
   std::string message;  // one line
+  // The order in which the check found it, which orders problems found at
+  // the same place.
+  size_t found = 0;
 };
 
 // An object Clean would drop.
