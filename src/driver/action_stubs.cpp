@@ -4,10 +4,6 @@
 
 namespace campdb {
 
-int RunCheck(const ActionRequest&, std::ostream&, Console& console) {
-  console.Diagnostic("--check is not built yet");
-  return kActionNoInput;
-}
 int RunDump(const ActionRequest&, std::ostream&, Console& console) {
   console.Diagnostic("--dump is not built yet");
   return kActionNoInput;

@@ -65,6 +65,16 @@ bool IsOptionLine(std::string_view first) { return first == "-h" || first.starts
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   ParsedOptions parsed;
   ActionRequest& request = parsed.request;
+  // A first argument asking for the help or the version is answered,
+  // whatever follows it.
+  if (!args.empty() && (args[0] == "-h" || args[0] == "--help")) {
+    request.help = true;
+    return parsed;
+  }
+  if (!args.empty() && args[0] == "--version") {
+    request.version = true;
+    return parsed;
+  }
   std::vector<std::string> given;  // the options given, for the check below
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
