@@ -183,8 +183,7 @@ void WriteStyle(SvgOut& svg, Layout layout, int64_t scale) {
          "#date{font-size:14px;fill:#444}\n"
          "#note{font-size:15px}\n"
          "#source{font-size:11px;fill:#666}\n"
-         "#hexes{stroke:#fff;stroke-width:.6;stroke-opacity:.7}\n"
-         "#shading{fill:#000}\n"
+         "#hexes{stroke:#fff;stroke-width:.6;stroke-opacity:.7;fill-opacity:0}\n"
          ".planet{fill:#fff;stroke:#111;stroke-width:.8}\n"
          ".base{fill:#111;stroke:#fff;stroke-width:.7}\n"
          "#values{font-size:4.4px;text-anchor:middle}\n"
@@ -207,9 +206,9 @@ void WriteStyle(SvgOut& svg, Layout layout, int64_t scale) {
       << kBarrierColour << "}\n";
   if (IsOstrel(layout)) {
     for (int32_t code = 0; code < RaceCodes(layout); ++code) {
-      svg << ".cartel" << code << "{stroke:" << RaceColour(code, layout) << "}\n";
+      svg << ".cartel" << code << "{color:" << RaceColour(code, layout) << "}\n";
     }
-    svg << ".cartel-other{stroke:" << kUnknownColour << "}\n";
+    svg << ".cartel-other{color:" << kUnknownColour << "}\n";
   }
   for (int64_t step = 1; step <= kShadeSteps; ++step) {
     svg << ".s" << step << "{fill-opacity:" << Hundredths{step * 6} << "}\n";
@@ -217,13 +216,25 @@ void WriteStyle(SvgOut& svg, Layout layout, int64_t scale) {
   svg << "</style>\n";
 }
 
-// The shapes every hex, ring, glyph and marker is a <use> of, centred on 0,0.
-void WriteDefinitions(SvgOut& svg, bool valuesPrinted) {
-  svg << "<defs>\n"
-         "<path id=\"hex\" d=\"M-10 0L-5-9H5L10 0L5 9H-5Z\"/>\n"
-         "<g id=\"ring\" fill=\"none\"><path d=\"M-6 0L-3-5.4H3L6 0L3 5.4H-3Z\" stroke=\"#000\" stroke-opacity=\".45\" "
-         "stroke-width=\"2.8\"/><path d=\"M-6 0L-3-5.4H3L6 0L3 5.4H-3Z\" stroke-width=\"1.9\"/></g>\n"
-         "<g id=\"home\" fill=\"none\"><path d=\"M-9 0L-4.5-8.1H4.5L9 0L4.5 8.1H-4.5Z\" stroke=\"#111\" "
+// The shapes every hex, ring, glyph and marker is a <use> of, centred on
+// 0,0. A hex of the grid is a cell: the hexagon in its owner's colour, with
+// a black copy over it whose opacity is the hex's shading (none unless its
+// class gives one), and in the ringed cell the cartel's ring, in the colour
+// its class gives.
+void WriteDefinitions(SvgOut& svg, bool shaded, bool valuesPrinted) {
+  constexpr std::string_view hexagon = "M-10 0L-5-9H5L10 0L5 9H-5Z";
+  constexpr std::string_view ring =
+      "<path d=\"M-6 0L-3-5.4H3L6 0L3 5.4H-3Z\" fill=\"none\" stroke=\"#000\" stroke-opacity=\".45\" "
+      "stroke-width=\"2.8\"/><path d=\"M-6 0L-3-5.4H3L6 0L3 5.4H-3Z\" fill=\"none\" stroke=\"currentColor\" "
+      "stroke-opacity=\"1\" stroke-width=\"1.9\"/>";
+  svg << "<defs>\n<path id=\"hex\" d=\"" << hexagon << "\"/>\n<g id=\"ring\">" << ring << "</g>\n";
+  for (const bool ringed : {false, true}) {
+    svg << "<g id=\"" << (ringed ? "cell-ring" : "cell") << "\"><path d=\"" << hexagon << "\" fill-opacity=\"1\"/>";
+    if (shaded) svg << "<path d=\"" << hexagon << "\" fill=\"#000\" stroke=\"none\"/>";
+    if (ringed) svg << ring;
+    svg << "</g>\n";
+  }
+  svg << "<g id=\"home\" fill=\"none\"><path d=\"M-9 0L-4.5-8.1H4.5L9 0L4.5 8.1H-4.5Z\" stroke=\"#111\" "
          "stroke-width=\"2\"/><path d=\"M-9 0L-4.5-8.1H4.5L9 0L4.5 8.1H-4.5Z\" stroke=\"#fff\" "
          "stroke-width=\".9\"/></g>\n";
   // Glyphs sit a little higher when the values are printed under them.
@@ -243,7 +254,8 @@ void WriteDefinitions(SvgOut& svg, bool valuesPrinted) {
   svg << "</defs>\n";
 }
 
-// What the report says of a hex, a line per part.
+// What the report says of a hex, a line per part. Its contents leave out
+// the base and the planet it does not have.
 void WriteHexTooltip(SvgOut& svg, const tMapHex& hex, Layout layout) {
   svg << "<title>" << RaceName(hex.ownerRace, layout) << " hex (" << hex.hexX << "," << hex.hexY << ")\nDV "
       << hex.dvCurrent << "/" << hex.dvMax << ", Econ " << hex.econCurrent << "/" << hex.econMax;
@@ -251,8 +263,10 @@ void WriteHexTooltip(SvgOut& svg, const tMapHex& hex, Layout layout) {
     svg << "\ncartel: " << RaceName(hex.cartelRace, layout) << ", DV " << hex.cartelDvCurrent << "/"
         << hex.cartelDvMax;
   }
-  svg << "\n" << Bare(BaseName(hex.base)) << ", " << Bare(PlanetName(hex.planet)) << ", "
-      << Bare(TerrainName(hex.terrain)) << "</title>";
+  svg << "\n";
+  if (BaseKind(hex.base) >= 0) svg << Bare(BaseName(hex.base)) << ", ";
+  if (PlanetKind(hex.planet) >= 0) svg << Bare(PlanetName(hex.planet)) << ", ";
+  svg << Bare(TerrainName(hex.terrain)) << "</title>";
 }
 
 // Calls `draw(hex, x, y)` for every hex of the grid with its centre.
@@ -270,33 +284,22 @@ void WriteGrid(SvgOut& svg, const Database& db, const Census& census) {
   const Layout layout = db.layout;
   svg << "<g id=\"hexes\">\n";
   ForEachHex(db, [&](const tMapHex& hex, int64_t x, int64_t y) {
-    svg << "<use href=\"#hex\" x=\"" << x << "\" y=\"" << y << "\" class=\"";
+    const bool ringed = HasRing(hex, layout);
+    svg << "<use href=\"" << (ringed ? "#cell-ring" : "#cell") << "\" x=\"" << x << "\" y=\"" << y << "\" class=\"";
     WriteOwnerClass(svg, hex.ownerRace, layout);
+    if (ringed) {
+      svg << " ";
+      WriteCartelClass(svg, hex.cartelRace, layout);
+    }
+    if (census.shade != MapShade::None) {
+      const int64_t step = ShadeStep(ShadeCurrent(hex, census.shade), census.largestMax);
+      if (step > 0) svg << " s" << step;
+    }
     svg << "\">";
     WriteHexTooltip(svg, hex, layout);
     svg << "</use>\n";
   });
   svg << "</g>\n";
-
-  if (census.shade != MapShade::None) {
-    svg << "<g id=\"shading\" pointer-events=\"none\">\n";
-    ForEachHex(db, [&](const tMapHex& hex, int64_t x, int64_t y) {
-      const int64_t step = ShadeStep(ShadeCurrent(hex, census.shade), census.largestMax);
-      if (step > 0) svg << "<use href=\"#hex\" x=\"" << x << "\" y=\"" << y << "\" class=\"s" << step << "\"/>\n";
-    });
-    svg << "</g>\n";
-  }
-
-  if (IsOstrel(layout)) {
-    svg << "<g id=\"rings\" pointer-events=\"none\">\n";
-    ForEachHex(db, [&](const tMapHex& hex, int64_t x, int64_t y) {
-      if (!HasRing(hex, layout)) return;
-      svg << "<use href=\"#ring\" x=\"" << x << "\" y=\"" << y << "\" class=\"";
-      WriteCartelClass(svg, hex.cartelRace, layout);
-      svg << "\"/>\n";
-    });
-    svg << "</g>\n";
-  }
 
   // A hex with both a planet and a base shows the planet on the left.
   svg << "<g id=\"planets\" class=\"planet\">\n";
@@ -431,7 +434,7 @@ MapSummary DrawMap(const Database& db, const MapOptions& options, ByteWriter& ou
   }
   svg << ": hex map</title>\n";
   WriteStyle(svg, db.layout, scale);
-  WriteDefinitions(svg, census.valuesPrinted);
+  WriteDefinitions(svg, options.shade != MapShade::None, census.valuesPrinted);
   svg << "<rect width=\"100%\" height=\"100%\" fill=\"#f6f5f0\"/>\n";
   WriteTitle(svg, db.campaign);
 
