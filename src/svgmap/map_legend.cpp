@@ -18,6 +18,7 @@ constexpr int64_t kHeadingGap = 10;
 constexpr int64_t kSmallRowHeight = 15;
 // Players whose homeworld is off the map are named, up to this many.
 constexpr size_t kElsewhereShown = 8;
+constexpr int64_t kIndent = 12;
 
 class Legend {
  public:
@@ -52,10 +53,10 @@ class Legend {
   }
 
   template <typename Label>
-  void Small(Label&& label) {
+  void Small(Label&& label, int64_t indent = 0) {
     y_ += kSmallRowHeight;
     if (svg_ == nullptr) return;
-    *svg_ << "<text class=\"small\" y=\"" << y_ - 4 << "\">";
+    *svg_ << "<text class=\"small\" x=\"" << indent << "\" y=\"" << y_ - 4 << "\">";
     label(*svg_);
     *svg_ << "</text>\n";
   }
@@ -72,7 +73,10 @@ class Legend {
     for (int64_t i = 0; i <= 4; ++i) {
       const int64_t x = 12 + 34 * i;
       *svg_ << "<use href=\"#hex\" transform=\"translate(" << x << " 0)\" class=\"unowned\"/>";
-      if (i > 0) *svg_ << "<use href=\"#hex\" transform=\"translate(" << x << " 0)\" class=\"s" << 2 * i << "\" fill=\"#000\"/>";
+      if (i > 0) {
+        *svg_ << "<use href=\"#hex\" transform=\"translate(" << x << " 0)\" class=\"s" << 2 * i
+              << "\" fill=\"#000\"/>";
+      }
       *svg_ << "<text class=\"small\" x=\"" << x << "\" y=\"22\" text-anchor=\"middle\">" << largestMax * i / 4
             << "</text>";
     }
@@ -102,13 +106,14 @@ void Draw(Legend& legend, const Census& census) {
     legend.Row([&](SvgOut& svg) { Swatch(svg, "hex", ".8", Numbered("race", code)); },
                [&](SvgOut& svg) { svg << RaceName(code, layout); }, count);
   }
-  const auto kind = [&](int64_t count, std::string_view cls, std::string_view label) {
+  const auto noRace = [&](int64_t count, std::string_view cls, std::string_view label) {
     if (count == 0) return;
-    legend.Row([&](SvgOut& svg) { Swatch(svg, "hex", ".8", std::string(cls)); }, [&](SvgOut& svg) { svg << label; }, count);
+    legend.Row([&](SvgOut& svg) { Swatch(svg, "hex", ".8", std::string(cls)); },
+               [&](SvgOut& svg) { svg << label; }, count);
   };
-  kind(census.unowned, "unowned", "Unowned");
-  kind(census.unknown, "unknown", "Unknown race code");
-  kind(census.barrier, "barrier", "Barrier");
+  noRace(census.unowned, "unowned", "Unowned");
+  noRace(census.unknown, "unknown", "Unknown race code");
+  noRace(census.barrier, "barrier", "Barrier");
 
   int64_t ringed = census.otherCartels;
   for (const int64_t count : census.cartels) ringed += count;
@@ -156,14 +161,16 @@ void Draw(Legend& legend, const Census& census) {
       legend.Small([&](SvgOut& svg) { svg << "Homeworld off the map (" << census.elsewhere.size() << "):"; });
       for (size_t i = 0; i < census.elsewhere.size() && i < kElsewhereShown; ++i) {
         const Homeworld& home = census.elsewhere[i];
-        legend.Small([&](SvgOut& svg) {
-          svg << "   ";
-          svg.Escaped(home.name, kNameLimit);
-          svg << " (" << home.column << "," << home.row << ")";
-        });
+        legend.Small(
+            [&](SvgOut& svg) {
+              svg.Escaped(home.name, kNameLimit);
+              svg << " (" << home.column << "," << home.row << ")";
+            },
+            kIndent);
       }
       if (census.elsewhere.size() > kElsewhereShown) {
-        legend.Small([&](SvgOut& svg) { svg << "   and " << census.elsewhere.size() - kElsewhereShown << " more"; });
+        legend.Small([&](SvgOut& svg) { svg << "and " << census.elsewhere.size() - kElsewhereShown << " more"; },
+                     kIndent);
       }
     }
   }

@@ -114,15 +114,13 @@ std::string WhyNotDrawn(const Database& db) {
   const int64_t rows = db.map.rows;
   const int64_t held = db.hexCount();
   const std::string size = std::to_string(columns) + " columns by " + std::to_string(rows) + " rows";
+  if (columns > 0 && rows > 0) {
+    if (held == columns * rows) return {};
+    return "The map is not drawn: the file holds " + (held == 0 ? "none" : "only " + std::to_string(held)) +
+           " of its " + std::to_string(columns * rows) + " hexes (" + size + ").";
+  }
   if (held == 0) return "The map has no hexes (" + size + ").";
-  if (columns <= 0 || rows <= 0) {
-    return "The map is not drawn: its " + std::to_string(held) + " hexes cannot be placed on " + size + ".";
-  }
-  if (held < columns * rows) {
-    return "The map is not drawn: the file holds only " + std::to_string(held) + " of its " +
-           std::to_string(columns * rows) + " hexes (" + size + ").";
-  }
-  return {};
+  return "The map is not drawn: its " + std::to_string(held) + " hexes cannot be placed on " + size + ".";
 }
 
 Census TakeCensus(const Database& db, const MapOptions& options) {
@@ -146,7 +144,9 @@ Census TakeCensus(const Database& db, const MapOptions& options) {
     }
     if (const int kind = PlanetKind(hex.planet); kind >= 0) ++census.planets[static_cast<size_t>(kind)];
     if (const int kind = BaseKind(hex.base); kind >= 0) ++census.bases[static_cast<size_t>(kind)];
-    if (options.shade != MapShade::None) census.largestMax = std::max<int64_t>(census.largestMax, ShadeMax(hex, options.shade));
+    if (options.shade != MapShade::None) {
+      census.largestMax = std::max<int64_t>(census.largestMax, ShadeMax(hex, options.shade));
+    }
   }
   // The human players' homeworlds, by their column and row in the grid.
   const int64_t columns = db.map.columns;
@@ -419,8 +419,8 @@ MapSummary DrawMap(const Database& db, const MapOptions& options, ByteWriter& ou
   const Text& name = db.campaign.campaignName;
   const int64_t titleWidth = TextWidth(std::min(name.empty() ? 20 : name.size(), kTitleLimit + 1), kTitleSize);
   const int64_t sourceBaseline = kMapTop + contentHeight + 28;
-  const int64_t width =
-      2 * kMargin + std::max({contentWidth, titleWidth, TextWidth(options.sourceName.size(), 11) + 200});
+  const int64_t sourceWidth = TextWidth(std::min(options.sourceName.size(), kSourceLimit + 1), 11) + 200;
+  const int64_t width = 2 * kMargin + std::max({contentWidth, titleWidth, sourceWidth});
   const int64_t height = sourceBaseline + 14;
 
   svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

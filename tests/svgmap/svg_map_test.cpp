@@ -194,6 +194,8 @@ TEST(SvgMap, AGridThatCannotBeDrawnGivesANote) {
       {ToBytes(empty, Layout::Base), "The map has no hexes (0 columns by 0 rows)."},
       {ToBytes(negative, Layout::Base), "The map is not drawn: its 6 hexes cannot be placed on -2 columns by -3 rows."},
       {cut, "The map is not drawn: the file holds only 5 of its 12 hexes (4 columns by 3 rows)."},
+      {full.substr(0, full.find(".?AVtMapHex@@") - 12),
+       "The map is not drawn: the file holds none of its 12 hexes (4 columns by 3 rows)."},
   };
   for (const auto& c : cases) {
     const auto picture = Draw(c.bytes, Layout::Base);
