@@ -47,8 +47,9 @@ if ! timeout 120 "$browser" "${flags[@]}" --window-size="$width,$height" --scree
   tail -5 "$log" >&2
   exit 1
 fi
-read -r size colours _ < <(python3 "$here/png_colours.py" "$screenshot")
-if [ "$colours" -le 8 ]; then
+counted=$(python3 "$here/png_colours.py" "$screenshot")
+read -r size colours _ <<<"$counted"
+if ! [ "$colours" -gt 8 ] 2>/dev/null; then
   echo "render_svg: the screenshot of $1 is blank ($colours colours)" >&2
   exit 1
 fi
