@@ -47,6 +47,7 @@ std::string_view Bare(std::string_view tableText);
 // grid) or off it (`hex` -1).
 struct Homeworld {
   int64_t hex = -1;
+  int64_t listed = 0;  // the player's place among the human players
   int32_t column = 0;
   int32_t row = 0;
   Text name;

@@ -155,6 +155,7 @@ Census TakeCensus(const Database& db, const MapOptions& options) {
     const auto* character = std::get_if<tServCharacter>(&object);
     if (character == nullptr || !character->isHuman) continue;
     Homeworld home;
+    home.listed = static_cast<int64_t>(census.homeworlds.size() + census.elsewhere.size());
     home.column = character->human.homeworldColumn;
     home.row = character->human.homeworldRow;
     home.name = character->characterName;
@@ -166,8 +167,10 @@ Census TakeCensus(const Database& db, const MapOptions& options) {
       census.elsewhere.push_back(home);
     }
   }
-  std::stable_sort(census.homeworlds.begin(), census.homeworlds.end(),
-                   [](const Homeworld& a, const Homeworld& b) { return a.hex < b.hex; });
+  // In grid order, and the players of one hex in list order.
+  std::sort(census.homeworlds.begin(), census.homeworlds.end(), [](const Homeworld& a, const Homeworld& b) {
+    return a.hex != b.hex ? a.hex < b.hex : a.listed < b.listed;
+  });
   return census;
 }
 

@@ -76,8 +76,8 @@ std::unique_ptr<Picture> Draw(const Bytes& bytes, Layout layout, MapShade shade 
   return picture;
 }
 
-// A 4 x 3 map whose first hexes have owners of every kind, with a human
-// player at home on it and one whose homeworld is off it.
+// A 4 x 3 map whose first hexes have owners of every kind, with two human
+// players at home in one hex of it and one whose homeworld is off it.
 testdb::Database Campaign() {
   testdb::Database db;
   db.SetGrid(4, 3);
@@ -93,8 +93,12 @@ testdb::Database Campaign() {
   away.objectId = 11;
   away.characterName = "Cy";
   away.human->homeworldColumn = 4;
+  Character neighbour = home;
+  neighbour.objectId = 12;
+  neighbour.characterName = "Dee";
   db.Add(home);
   db.Add(away);
+  db.Add(neighbour);
   return db;
 }
 
@@ -147,11 +151,11 @@ TEST(SvgMap, EveryHexInItsOwnersColourWithGlyphsRingsAndLegend) {
 
     std::map<std::string, int> legend = picture->LegendCounts();
     for (const auto& [cls, count] : owned) EXPECT_EQ(legend[cls], count) << cls;
-    EXPECT_EQ(legend["home"], 1);
+    EXPECT_EQ(legend["home"], 2);
 
     const auto homes = picture->In("homeworlds");
     ASSERT_EQ(homes.size(), 1u);
-    EXPECT_STREQ(homes[0]->FirstChildElement("text")->GetText(), "Ann & <Bo>");
+    EXPECT_STREQ(homes[0]->FirstChildElement("text")->GetText(), "Ann & <Bo>, Dee");
     EXPECT_EQ(homes[0]->FirstChildElement("use")->IntAttribute("x"), 25);
     EXPECT_EQ(homes[0]->FirstChildElement("use")->IntAttribute("y"), 63);
     EXPECT_NE(picture->svg.find("Cy (4,2)"), std::string::npos);
