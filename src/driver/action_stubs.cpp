@@ -12,9 +12,5 @@ int RunRestore(const ActionRequest&, std::ostream&, Console& console) {
   console.Diagnostic("--restore is not built yet");
   return kActionNoInput;
 }
-int RunMap(const ActionRequest&, std::ostream&, Console& console) {
-  console.Diagnostic("--map is not built yet");
-  return kActionNoInput;
-}
 
 }  // namespace campdb
