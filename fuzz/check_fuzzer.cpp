@@ -4,7 +4,8 @@
 // the findings are written, and the fuzzer stops on a finding that breaks
 // what the check promises: an error exactly when the load is incomplete,
 // each found where the reading met it, and a dry run that drops exactly
-// what a Clean of the same bytes drops.
+// what a Clean of the same bytes drops. The map of the same load is drawn
+// too, shaded as the first byte's third and fourth bits say.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,7 +16,9 @@
 #include "check/check.h"
 #include "check/check_output.h"
 #include "console/console.h"
+#include "format/byte_stream.h"
 #include "maintenance/cleaner.h"
+#include "svgmap/svg_map.h"
 
 namespace {
 
@@ -43,6 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   campdb::WriteCheckText(report, "fuzz.db", text);
   std::ostringstream json;
   campdb::WriteCheckJson(report, "fuzz.db", json);
+
+  campdb::ByteWriter picture;
+  const campdb::MapShade shades[] = {campdb::MapShade::None, campdb::MapShade::Econ, campdb::MapShade::Dv,
+                                     campdb::MapShade::None};
+  campdb::DrawMap(db, campdb::MapOptions{shades[(data[0] >> 2) & 3], "fuzz.db"}, picture);
 
   Expect(report.complete == (report.Count(campdb::Severity::Error) == 0));
   for (const campdb::Problem& problem : report.problems) {
