@@ -10,7 +10,10 @@
 //           any job;
 //   clean   a whole Clean run: load, clean, write the new database;
 //   edit    a whole Edit run that changes nothing: load, write;
-//   report  a whole Report run: load, write the report.
+//   report  a whole Report run: load, write the report;
+//   map     a whole campdb --map --shade econ run: detect the layout, load,
+//           write the picture of the map (its size is shown below the
+//           table).
 // Clean, edit and report are complete runs of the tool's driver, with the
 // answers given on its standard input and its console lines written, each
 // flushed, to /dev/null. Every operation runs in a child process of its own,
@@ -37,6 +40,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/actions.h"
 #include "driver/driver.h"
 #include "driver/input_file.h"
 #include "format/database.h"
@@ -178,6 +182,15 @@ ChildResult Tool(std::vector<std::string> args, const std::string& answers) {
   return r;
 }
 
+// A whole campdb --map run; its diagnostics are dropped.
+ChildResult Map(const std::string& input, const std::string& output) {
+  ChildResult r;
+  std::ostringstream out;
+  std::ostringstream err;
+  r.status = campdb::RunOptions({"--map", "--shade", "econ", input, output}, out, err);
+  return r;
+}
+
 // --- the table --------------------------------------------------------------
 
 struct Row {
@@ -188,6 +201,7 @@ struct Row {
 struct FileResult {
   std::string path;
   double bytes = 0;
+  double pictureBytes = 0;
   int64_t objects = 0;
   std::vector<Row> rows;
 };
@@ -270,7 +284,11 @@ int main(int argc, char** argv) {
     f.rows.push_back({"report", Measure(repeat, {reportOut}, [&] {
                         return Tool({"campdb", input, reportOut}, variant + "R\n");
                       })});
-    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, infoFiles[0], infoFiles[1]}) {
+    const std::string mapOut = "bench-map.svg";
+    f.rows.push_back({"map", Measure(repeat, {mapOut}, [&] { return Map(input, mapOut); })});
+    struct stat picture {};
+    if (::stat(mapOut.c_str(), &picture) == 0) f.pictureBytes = static_cast<double>(picture.st_size);
+    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, mapOut, infoFiles[0], infoFiles[1]}) {
       ::unlink(name.c_str());
     }
     f.objects = Find(f, "load").objects;
@@ -301,6 +319,11 @@ int main(int argc, char** argv) {
                   row.m.seconds / reference, mb / row.m.seconds, row.m.cpuSeconds, row.m.cpuSeconds / cpuReference,
                   row.m.peakBytes / 1e6, row.m.peakBytes / f.bytes);
     }
+  }
+
+  std::printf("\nmap pictures (campdb --map --shade econ)\n");
+  for (const FileResult& f : results) {
+    std::printf("  %s: %.2f MB\n", f.path.c_str(), f.pictureBytes / 1e6);
   }
 
   // Growth: time per object of each file against the file before it; 1.00

@@ -1,10 +1,9 @@
 // Feeds arbitrary bytes to the edit menu as the operator's standard input,
 // on one of the two sample databases, with a shiplist file whose bytes also
-// come from the input (see SplitEditInput for the layout of an input). After
-// the session the database is written in memory, and every object's declared
-// size must still count the bytes written for it. The shiplist and the
-// campaign info files are written to the working folder: run it from a
-// scratch folder.
+// come from the input (see RunEditInput for the layout of an input), through
+// the tool's entry point. Every record of the out.db the session writes must
+// take exactly the bytes its declared size counts. The shiplist and out.db
+// are written to the working folder: run it from a scratch folder.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,33 +15,27 @@
 
 namespace {
 
-std::string baseSample;
-std::string ostrelSample;
-
-// The samples are read once.
-std::string ReadSample(const char* name) {
-  const std::string path = std::string(CAMPDB_EXAMPLES_DIR) + "/" + name;
-  std::string bytes = campdb::hostile::ReadWholeFile(path);
-  if (bytes.empty()) {
-    std::fprintf(stderr, "cannot read the sample database %s\n", path.c_str());
-    std::abort();
-  }
-  return bytes;
-}
+const std::string kBaseSample = std::string(CAMPDB_EXAMPLES_DIR) + "/sample-base.db";
+const std::string kOstrelSample = std::string(CAMPDB_EXAMPLES_DIR) + "/sample-ostrel.db";
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  baseSample = ReadSample("sample-base.db");
-  ostrelSample = ReadSample("sample-ostrel.db");
+  for (const std::string& sample : {kBaseSample, kOstrelSample}) {
+    if (campdb::hostile::ReadWholeFile(sample).empty()) {
+      std::fprintf(stderr, "cannot read the sample database %s\n", sample.c_str());
+      std::abort();
+    }
+  }
+  campdb::hostile::PrepareWorkingFolder();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto outcome =
-      campdb::hostile::RunEditInput(std::span<const uint8_t>(data, size), baseSample, ostrelSample);
-  if (!outcome.sizesConsistent) {
-    std::fprintf(stderr, "an object's declared size no longer counts its bytes\n");
+      campdb::hostile::RunEditInput(std::span<const uint8_t>(data, size), kBaseSample, kOstrelSample);
+  if (outcome.written.empty() || !outcome.sizesHold) {
+    std::fprintf(stderr, "the database written no longer frames: a declared size does not count its bytes\n");
     std::abort();
   }
   return 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Rebuilds the seed corpora from the sample files in examples/, the scripted
-# edit sessions in tests/driver/sessions/ and the saved inputs in
+# edit sessions in tests/sessions/ and the saved inputs in
 # tests/regressions/. Run from anywhere.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -18,10 +18,11 @@ seed_db '\001' "$examples/sample-base.db" base-read-as-ostrel
 seed_db '\000' "$examples/sample-ostrel.db" ostrel-read-as-base
 { printf '\000'; head -c 700 "$examples/sample-base.db"; } > "$load/base-cut-short"
 
-# An edit input: one sample byte (0 base, 1 Ostrel), the operator's script,
+# An edit input: one sample byte (0 base, 1 Ostrel), the operator's script
+# (the session's standard input after its opening answers, "n E" or "y E"),
 # the marker line, then the shiplist file.
 seed_edit() {
-  { printf "$1"; cat "$here/../tests/driver/sessions/$2.txt"; printf '\n#SHIPLIST#\n'; cat "$examples/sample-shiplist.txt"; } \
+  { printf "$1"; tail -c +5 "$here/../tests/sessions/$2/stdin"; printf '\n#SHIPLIST#\n'; cat "$examples/sample-shiplist.txt"; } \
     > "$edit/$3"
 }
 seed_edit '\000' every-editor every-editor-base
@@ -35,3 +36,14 @@ done
 # The saved hostile and once-failing inputs are seeds as well.
 cp "$here/../tests/regressions/load_database/"* "$load/"
 cp "$here/../tests/regressions/edit_session/"* "$edit/"
+
+# The check takes a database input like the loader's, and with its second
+# bit set leaves the layout to be found from the bytes: the loader's seeds,
+# and the samples with their layout left to the check.
+check="$here/corpus/check"
+rm -rf "$check"
+mkdir -p "$check"
+cp "$load/"* "$check/"
+for s in base ostrel damaged; do
+  { printf '\002'; cat "$examples/sample-$s.db"; } > "$check/sample-$s-detected"
+done

@@ -20,12 +20,6 @@ int HexValue(int c) {
 
 }  // namespace
 
-std::string UpToZero(std::string text) {
-  const auto zero = text.find('\0');
-  if (zero != std::string::npos) text.resize(zero);
-  return text;
-}
-
 void Console::WriteLine(std::string_view text) {
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
   out_.put('\n');

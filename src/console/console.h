@@ -1,7 +1,8 @@
 // The operator's console: every prompt and every answer of the tool goes
 // through one Console object, so the same dialogue runs from a terminal, a
 // script or a test. It reads the four kinds of answer (a character, a file
-// name, a text line, a number) and handles the end of input once, here.
+// name, a text line, a number), asks the typed questions and runs the menus
+// of dialogue.h, and handles the end of input once, here.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+#include "console/dialogue.h"
 
 namespace campdb {
 
@@ -34,17 +37,8 @@ std::string Cat(const Pieces&... pieces) {
   return s;
 }
 
-// Text up to its first zero byte, for answers handed on as zero-terminated
-// text.
-std::string UpToZero(std::string text);
-
 class Console {
  public:
-  enum class NumberForm {
-    Constant,  // decimal, 0 octal or 0x hexadecimal, as integer constants
-    Decimal,   // plain decimal only
-  };
-
   // Whether each line is flushed as it is written, or lines are gathered
   // (and flushed before every read of the input, every diagnostic, and at
   // the end).
@@ -90,6 +84,18 @@ class Console {
   // 32-bit range, prints "That is not a number, please try again", discards
   // the rest of the line and reads again.
   std::optional<int32_t> ReadNumber(NumberForm form = NumberForm::Constant);
+
+  // The typed questions: empty once the input has ended (also when it had
+  // ended before the question, which then prints nothing).
+  std::optional<int32_t> Ask(const NumberQuestion& question);
+  std::optional<std::string> Ask(const TextQuestion& question);
+  std::optional<char> Ask(const ChoiceQuestion& question);
+  // Shows the menu and reads an answer, runs the row it chooses, and shows
+  // the menu again until a row or the unknown answer leaves it. Returns the
+  // answer that left it; empty when the input ended, while the menu waited
+  // or while a row's action read its own answers (the menu then returns at
+  // once and nothing more is printed or run).
+  std::optional<char> RunMenu(const Menu& menu);
 
   // True once an answer read has met the end of input.
   bool Ended() const { return ended_; }

@@ -65,6 +65,16 @@ bool IsOptionLine(std::string_view first) { return first == "-h" || first.starts
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   ParsedOptions parsed;
   ActionRequest& request = parsed.request;
+  // A first argument asking for the help or the version is answered,
+  // whatever follows it.
+  if (!args.empty() && (args[0] == "-h" || args[0] == "--help")) {
+    request.help = true;
+    return parsed;
+  }
+  if (!args.empty() && args[0] == "--version") {
+    request.version = true;
+    return parsed;
+  }
   std::vector<std::string> given;  // the options given, for the check below
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -164,7 +174,8 @@ void PrintUsage(Console& console) {
            "  --check    say which layout DB is in, what is damaged and what Clean would drop",
            "  --dump     write DB as text, one JSON object a line (to standard output without DUMP)",
            "  --restore  write a database from a dump, with camp.info and version.info",
-           "  --map      draw the hex map of DB as an SVG picture",
+           "  --map      draw the hex map of DB as an SVG picture; --shade econ or dv",
+           "             darkens each hex by its current economy or defence",
            "",
            "Exit status:",
            "  0  the run did what was asked",

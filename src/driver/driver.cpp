@@ -41,16 +41,6 @@ std::optional<std::string> FileName(int argc, char** argv, int position, std::st
   return console.ReadFileName();
 }
 
-// Asks until one of the accepted answers is given; empty at end of input.
-std::optional<char> Ask(std::string_view question, std::string_view accepted, Console& console) {
-  while (true) {
-    console.WriteLine(question);
-    const auto answer = console.ReadAnswerChar();
-    if (!answer) return std::nullopt;
-    if (accepted.find(*answer) != std::string_view::npos) return answer;
-  }
-}
-
 // Writes the report into the open report file; false when any of it could
 // not be written.
 bool GenerateReport(const Database& db, OutputFile& file, Console& console) {
@@ -116,7 +106,8 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   db.source = std::move(input->bytes);
   input.reset();
 
-  const auto variant = Ask("Is this an Ostrel campaign file (y or n)?", "yYnN", console);
+  // Each opening question is asked again until one of its answers is given.
+  const auto variant = console.Ask(ChoiceQuestion{{"Is this an Ostrel campaign file (y or n)?"}, "yYnN"});
   if (!variant) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;
@@ -124,8 +115,8 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   db.layout = (*variant == 'y' || *variant == 'Y') ? Layout::Ostrel : Layout::Base;
   WarnOfOtherLayout(*inputName, db, console);
 
-  const auto mode = Ask("Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?",
-                        "CcEeRr", console);
+  const auto mode = console.Ask(ChoiceQuestion{
+      {"Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?"}, "CcEeRr"});
   if (!mode) {
     console.WriteLine(kEndOfInput);
     return kExitFailed;

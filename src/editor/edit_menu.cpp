@@ -10,17 +10,18 @@
 #include "editor/edit_menu.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "editor/editors.h"
+#include "editor/prompts.h"
 #include "format/misc_object.h"
 
 namespace campdb {
 
 namespace {
-
-constexpr size_t kNameLimit = 254;
 
 tShip* FindShip(Database& db, int32_t id) {
   const int64_t at = db.FindObjectById(id);
@@ -36,31 +37,13 @@ void ShowDisclaimer(Console& console) {
   console.WriteLine("=================================================");
 }
 
-void ShowMainMenu(Console& console) {
-  console.WriteLine();
-  console.WriteLine("============== MAIN EDIT MENU ==============");
-  console.WriteLine("Enter Q to quit");
-  console.WriteLine("   or P to edit a player's statistics or ship");
-  console.WriteLine("   or T to edit the political tensions");
-  console.WriteLine("   or M to edit the map");
-  console.WriteLine("   or C to edit other campaign data");
-  console.WriteLine("   or S to edit a ship in the shipyards");
-  console.WriteLine("choice>");
-}
-
-// Asks whether the character's ships are to be edited; empty when the input
+// Whether the character's ships are to be edited; empty when the input
 // ended.
 std::optional<bool> AskEditShips(Console& console) {
-  while (true) {
-    console.WriteLine();
-    console.WriteLine();
-    console.WriteLine("Do you wish to edit the player's ship(s)? (Y or N)");
-    const auto answer = console.ReadAnswerChar();
-    if (!answer) return std::nullopt;
-    if (*answer == 'y' || *answer == 'Y') return true;
-    if (*answer == 'n' || *answer == 'N') return false;
-    console.WriteLine(Cat("Invalid choice entered: ", *answer));
-  }
+  const auto answer = console.Ask(ChoiceQuestion{
+      {"", "", "Do you wish to edit the player's ship(s)? (Y or N)"}, "yYnN", "Invalid choice entered: "});
+  if (!answer) return std::nullopt;
+  return *answer == 'y' || *answer == 'Y';
 }
 
 // The character's ship entry mirrors the ship's identity: copy it over and
@@ -96,12 +79,12 @@ void EditPlayer(Database& db, EditContext& context) {
   }
   console.WriteLine();
   console.WriteLine("EDITING THE PLAYER DATABASE");
-  console.WriteLine("Enter the player name for the character to be modified");
-  console.DiscardRestOfLine();  // the rest of the menu-choice line
-  const auto typed = console.ReadTextLine(kNameLimit);
+  // The name is the line after the menu choice.
+  const auto typed = console.Ask(
+      TextQuestion{{"Enter the player name for the character to be modified"}, kNameText, true});
   if (!typed) return;
 
-  tServCharacter* found = FindCharacterByName(db, UpToZero(*typed));
+  tServCharacter* found = FindCharacterByName(db, *typed);
   if (found == nullptr) {
     console.WriteLine("UNABLE TO FIND SPECIFIED CHARACTER IN THE DATABASE");
     return;
@@ -145,7 +128,8 @@ void EditPlayer(Database& db, EditContext& context) {
 
 void EditShipyardVessel(Database& db, EditContext& context) {
   Console& console = context.console;
-  const auto id = console.ReadNumber();
+  // The id is read with no prompt of its own.
+  const auto id = console.Ask(NumberQuestion{});
   if (!id) return;
   console.WriteLine();
   console.WriteLine(" === NOW EDITING SHIPYARD VESSEL ===");
@@ -161,39 +145,23 @@ void EditMenu(Database& db, Console& console) {
   EditContext context{console, db.layout, db.facts, db.store};
   console.SetEndNotice("End of input, leaving the editor");
   ShowDisclaimer(console);
-  while (!console.Ended()) {
-    ShowMainMenu(console);
-    const auto choice = console.ReadAnswerChar();
-    if (!choice || *choice == 'Q' || *choice == 'q') break;
-    switch (*choice) {
-      case 'P':
-      case 'p':
-        EditPlayer(db, context);
-        break;
-      case 'T':
-      case 't':
-        EditPolitical(db.political, console);
-        break;
-      case 'M':
-      case 'm':
-        EditHexMap(db.map, db.hexes, console, db.layout);
-        break;
-      case 'C':
-      case 'c':
-        EditCampaign(db.campaign, context);
-        break;
-      case 'S':
-      case 's':
-        EditShipyardVessel(db, context);
-        break;
-      case 'O':
-      case 'o':
-        break;  // shows the menu again
-      default:
-        console.WriteLine(Cat("Invalid command (", *choice, ")"));
-        break;
-    }
-  }
+  const Menu menu{
+      .rows =
+          {
+              Line(),
+              Line("============== MAIN EDIT MENU =============="),
+              Command("Qq", "Enter Q to quit", nullptr, MenuNext::Leave),
+              Command("Pp", "   or P to edit a player's statistics or ship", [&] { EditPlayer(db, context); }),
+              Command("Tt", "   or T to edit the political tensions", [&] { EditPolitical(db.political, console); }),
+              Command("Mm", "   or M to edit the map", [&] { EditHexMap(db.map, db.hexes, console, db.layout); }),
+              Command("Cc", "   or C to edit other campaign data", [&] { EditCampaign(db.campaign, context); }),
+              Command("Ss", "   or S to edit a ship in the shipyards", [&] { EditShipyardVessel(db, context); }),
+              Line("choice>"),
+              Unlisted("Oo", nullptr),  // shows the menu again
+          },
+      .unknown = [](char answer) { return std::vector<std::string>{Cat("Invalid command (", answer, ")")}; },
+  };
+  console.RunMenu(menu);
   console.SetEndNotice("");
 }
 

@@ -64,8 +64,4 @@ std::span<uint8_t> EditableBlock(tShip& ship, TextStore& store);
 // bays from the shiplist line of the ship's type.
 void ImportFromShiplist(tShip& ship, std::span<uint8_t> block, EditContext& context);
 
-// Prints the codes of the eight empires and, in the Ostrel layout, the line
-// of the eight cartels as well.
-void WriteRaceCodeLines(Console& console, Layout layout);
-
 }  // namespace campdb

@@ -8,16 +8,19 @@
 // nothing more (the console prints its end notice).
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "console/console.h"
 #include "editor/editors.h"
+#include "editor/prompts.h"
 #include "format/name_tables.h"
 
 namespace campdb {
 
 namespace {
 
-constexpr auto kDecimal = Console::NumberForm::Decimal;
+constexpr auto kDecimal = NumberForm::Decimal;
 
 // Owner code of a barrier hex, and its terrain: every bit set.
 constexpr int32_t kBarrierOwner = 32;
@@ -57,94 +60,65 @@ int32_t BaseCodeOf(int32_t choice) {
 }
 
 // Prints the prompt line and reads a decimal number into the field.
-bool AskValue(Console& console, std::string_view prompt, int32_t& field) {
-  console.WriteLine(prompt);
-  const auto value = console.ReadNumber(kDecimal);
-  if (!value) return false;
-  field = *value;
-  return true;
-}
-
-void WriteHexMenu(const tMapHex& hex, Console& console, Layout layout) {
-  console.WriteLine(Cat("Modifying map hex (", hex.hexX, ",", hex.hexY, ")"));
-  console.WriteLine(Cat("Enter R to set the owning race (current:", RaceName(hex.ownerRace, layout), ")"));
-  console.WriteLine(Cat("   or B to set the type of base (current:", BaseName(hex.base), ")"));
-  console.WriteLine(Cat("   or P to set the type of planet (current:", PlanetName(hex.planet), ")"));
-  console.WriteLine(Cat("   or T to set the type of terrain (current:", TerrainName(hex.terrain), ")"));
-  console.WriteLine(Cat("   or D to set the maximum defensive value (current:", hex.dvMax, ")"));
-  console.WriteLine(Cat("   or d to set the current defensive value (current:", hex.dvCurrent, ")"));
-  console.WriteLine(Cat("   or E to set the maximum economic value (current:", hex.econMax, ")"));
-  console.WriteLine(Cat("   or e to set the current economic value (current:", hex.econCurrent, ")"));
-  console.WriteLine("   or C to cancel");
-  console.WriteLine();
-  console.WriteLine("   or X to create a barrier hex");
-  console.WriteLine("WARNING: there is no error checking, and no UNDO, so BE CAREFUL!");
+void AskValue(Console& console, std::string prompt, int32_t& field) {
+  AskInto(console, NumberQuestion{{std::move(prompt)}, kDecimal}, field);
 }
 
 // The all-hexes menu; returns when the operator leaves it or the input ends.
 void EditAllHexes(std::vector<tMapHex>& hexes, Console& console) {
-  while (true) {
-    console.WriteLine("Enter R to reset all current hex DVs to fifty percent of their maximum");
-    console.WriteLine("   or D to add a fixed amount to all hexes maximum DVs");
-    console.WriteLine("   or d to add a fixed amount to all hexes current DVs");
-    console.WriteLine("   or E to add a fixed amount to all hexes maximum Econ");
-    console.WriteLine("   or e to add a fixed amount to all hexes current Econ");
-    console.WriteLine("   or enter anything else to quit");
-    const auto command = console.ReadAnswerChar();
-    if (!command) return;
-
-    const char c = *command;
-    if (c == 'R' || c == 'r') {
-      // Half the maximum, rounding toward minus infinity: 7 gives 3, -7 gives -4.
-      for (tMapHex& hex : hexes) hex.dvCurrent = hex.dvMax >> 1;
-      continue;
-    }
-
-    int32_t tMapHex::*field = nullptr;
-    switch (c) {
-      case 'D': field = &tMapHex::dvMax; break;
-      case 'd': field = &tMapHex::dvCurrent; break;
-      case 'E': field = &tMapHex::econMax; break;
-      case 'e': field = &tMapHex::econCurrent; break;
-      default: return;
-    }
-    console.WriteLine("Enter the desired adjustment value");
-    const auto adjustment = console.ReadNumber(kDecimal);
-    if (!adjustment) return;
-    for (tMapHex& hex : hexes) hex.*field = WrappingAdd(hex.*field, *adjustment);
-  }
+  // Adds an adjustment the operator gives to one field of every hex.
+  const auto adjust = [&](int32_t tMapHex::*field) {
+    return [&hexes, &console, field] {
+      const auto adjustment = console.Ask(NumberQuestion{{"Enter the desired adjustment value"}, kDecimal});
+      if (!adjustment) return;
+      for (tMapHex& hex : hexes) hex.*field = WrappingAdd(hex.*field, *adjustment);
+    };
+  };
+  const Menu menu{
+      .rows =
+          {
+              Command("Rr", "Enter R to reset all current hex DVs to fifty percent of their maximum",
+                      [&] {
+                        // Half the maximum, rounding toward minus infinity: 7 gives 3, -7 gives -4.
+                        for (tMapHex& hex : hexes) hex.dvCurrent = hex.dvMax >> 1;
+                      }),
+              Command("D", "   or D to add a fixed amount to all hexes maximum DVs", adjust(&tMapHex::dvMax)),
+              Command("d", "   or d to add a fixed amount to all hexes current DVs", adjust(&tMapHex::dvCurrent)),
+              Command("E", "   or E to add a fixed amount to all hexes maximum Econ", adjust(&tMapHex::econMax)),
+              Command("e", "   or e to add a fixed amount to all hexes current Econ", adjust(&tMapHex::econCurrent)),
+              Line("   or enter anything else to quit"),
+          },
+      .afterUnknown = MenuNext::Leave,
+  };
+  console.RunMenu(menu);
 }
 
-// Asks for a number in 0..limit-1 until one is given; nothing when the input
-// has ended.
-std::optional<int32_t> PickIndex(Console& console, std::string_view what, int32_t limit) {
-  while (true) {
-    console.WriteLine(Cat("Pick a ", what, " between 0 and ", int64_t{limit} - 1));
-    const auto value = console.ReadNumber(kDecimal);
-    if (!value) return std::nullopt;
-    if (*value >= 0 && *value < limit) return value;
-    console.WriteLine("Invalid choice");
-  }
+// A row or column: a number in 0..limit-1, asked until one is given.
+NumberQuestion PickIndex(std::string_view what, int32_t limit) {
+  return {{Cat("Pick a ", what, " between 0 and ", int64_t{limit} - 1)}, kDecimal,
+          [limit](int32_t value) { return value >= 0 && value < limit; }, "Invalid choice"};
 }
 
-// One hex after another until the operator stops or the input ends.
 void EditHex(tMapHex& hex, Console& console, Layout layout);
 
+// One hex after another until the operator stops or the input ends.
 void EditIndividualHexes(const tMapObject& map, std::vector<tMapHex>& hexes, Console& console, Layout layout) {
-  while (true) {
-    const auto row = PickIndex(console, "row", map.rows);
+  bool another = false;
+  const Menu next{
+      .rows = {Command("Ee", "Enter E to edit another hex,", [&] { another = true; }, MenuNext::Leave),
+               Line("   or anything else to quit")},
+      .afterUnknown = MenuNext::Leave,
+  };
+  do {
+    const auto row = console.Ask(PickIndex("row", map.rows));
     if (!row) return;
-    const auto column = PickIndex(console, "column", map.columns);
+    const auto column = console.Ask(PickIndex("column", map.columns));
     if (!column) return;
     const auto index = static_cast<size_t>(int64_t{*row} * map.columns + *column);
     EditHex(hexes[index], console, layout);
-    if (console.Ended()) return;
-
-    console.WriteLine("Enter E to edit another hex,");
-    console.WriteLine("   or anything else to quit");
-    const auto command = console.ReadAnswerChar();
-    if (!command || (*command != 'E' && *command != 'e')) return;
-  }
+    another = false;
+    console.RunMenu(next);
+  } while (another);
 }
 
 // A map can be edited when it has at least one row and one column and holds
@@ -176,108 +150,90 @@ void EditHexMap(const tMapObject& map, std::vector<tMapHex>& hexes, Console& con
     return;
   }
 
-  while (true) {
-    console.WriteLine("Enter A to modify ALL hexes simultaneously");
-    console.WriteLine("   or I to modify individual hexes");
-    console.WriteLine("   or Q to quit");
-    const auto command = console.ReadAnswerChar();
-    if (!command) return;
-    switch (*command) {
-      case 'Q':
-      case 'q':
-        return;
-      case 'A':
-      case 'a':
-        EditAllHexes(hexes, console);
-        return;
-      case 'I':
-      case 'i':
-        EditIndividualHexes(map, hexes, console, layout);
-        return;
-      default:
-        break;
-    }
-  }
+  const Menu menu{
+      .rows =
+          {
+              Command("Aa", "Enter A to modify ALL hexes simultaneously", [&] { EditAllHexes(hexes, console); },
+                      MenuNext::Leave),
+              Command("Ii", "   or I to modify individual hexes",
+                      [&] { EditIndividualHexes(map, hexes, console, layout); }, MenuNext::Leave),
+              Command("Qq", "   or Q to quit", nullptr, MenuNext::Leave),
+          },
+  };
+  console.RunMenu(menu);
 }
 
 namespace {
 
 // Shows the hex's menu, performs at most one change and returns.
 void EditHex(tMapHex& hex, Console& console, Layout layout) {
-  while (!console.Ended()) {
-    WriteHexMenu(hex, console, layout);
-    const auto command = console.ReadAnswerChar();
-    if (!command) return;
-
-    switch (*command) {
-      case 'R': {
-        console.WriteLine("Pick the new owning race:");
-        console.WriteLine("F, K, R, L, H, G, I, Z, O, or N");
-        const auto letter = console.ReadAnswerChar();
-        if (!letter) return;
-        if (const auto code = OwnerCodeOf(*letter)) hex.ownerRace = *code;
-        return;
-      }
-      case 'B': {
-        console.WriteLine("Pick the new base type:");
-        console.WriteLine("1 for LP, 2 for DefSat, 3 for base, 4 for Bats, 5 for SB");
-        console.WriteLine("or any other value for no base");
-        const auto choice = console.ReadNumber(kDecimal);
-        if (!choice) return;
-        hex.base = BaseCodeOf(*choice);
-        return;
-      }
-      case 'P': {
-        console.WriteLine("Pick the new planet type:");
-        console.WriteLine("0, 1, or 2 for homeworld");
-        console.WriteLine("3, 4, or 5 for core world");
-        console.WriteLine("6, 7, or 8 for colony");
-        console.WriteLine("or anything else for no planet");
-        const auto choice = console.ReadNumber(kDecimal);
-        if (!choice) return;
-        hex.planet = (*choice >= 0 && *choice <= 8) ? PowerOfTwo(*choice) : 0;
-        return;
-      }
-      case 'T': {
-        console.WriteLine("Pick the new terrain type (there are multiple variants for most types):");
-        console.WriteLine("Enter 0..5 for empty space");
-        console.WriteLine("   or 6..11 for asteroids");
-        console.WriteLine("   or 12..17 for nebulae");
-        console.WriteLine("   or 18..23 for black holes");
-        console.WriteLine("   or 24 for dust clouds");
-        console.WriteLine("   or 25 for shipping lane");
-        const auto choice = console.ReadNumber(kDecimal);
-        if (!choice) return;
-        if (*choice >= 0 && *choice <= 25) hex.terrain = static_cast<int32_t>(uint32_t{1} << *choice);
-        return;
-      }
-      case 'D':
-        AskValue(console, "Please enter the new maximum defensive value", hex.dvMax);
-        return;
-      case 'd':
-        AskValue(console, "Please enter the new current defensive value", hex.dvCurrent);
-        return;
-      case 'E':
-        AskValue(console, "Please enter the new maximum economic value", hex.econMax);
-        return;
-      case 'e':
-        AskValue(console, "Please enter the new current economic value", hex.econCurrent);
-        return;
-      case 'C':
-        console.WriteLine("Cancelling hex modification");
-        return;
-      case 'X':
-        hex.ownerRace = kBarrierOwner;
-        hex.terrain = kBarrierTerrain;
-        hex.trailingWords.fill(0);
-        return;
-      default:
-        console.WriteLine(Cat("An invalid command was entered: ", *command));
-        console.WriteLine("Please try again");
-        console.WriteLine();
-        break;
-    }
-  }
+  constexpr MenuNext kDone = MenuNext::Leave;
+  // A menu choice read as a decimal number and stored through `store`.
+  const auto pick = [&console](std::vector<std::string> lines, auto store) {
+    return [&console, lines = std::move(lines), store] {
+      if (const auto choice = console.Ask(NumberQuestion{lines, kDecimal})) store(*choice);
+    };
+  };
+  const Menu menu{
+      .rows =
+          {
+              Line(Cat("Modifying map hex (", hex.hexX, ",", hex.hexY, ")")),
+              Command("R", Cat("Enter R to set the owning race (current:", RaceName(hex.ownerRace, layout), ")"),
+                      [&] {
+                        console.WriteLine("Pick the new owning race:");
+                        console.WriteLine("F, K, R, L, H, G, I, Z, O, or N");
+                        const auto letter = console.ReadAnswerChar();
+                        if (!letter) return;
+                        if (const auto code = OwnerCodeOf(*letter)) hex.ownerRace = *code;
+                      },
+                      kDone),
+              Command("B", Cat("   or B to set the type of base (current:", BaseName(hex.base), ")"),
+                      pick({"Pick the new base type:", "1 for LP, 2 for DefSat, 3 for base, 4 for Bats, 5 for SB",
+                            "or any other value for no base"},
+                           [&hex](int32_t choice) { hex.base = BaseCodeOf(choice); }),
+                      kDone),
+              Command("P", Cat("   or P to set the type of planet (current:", PlanetName(hex.planet), ")"),
+                      pick({"Pick the new planet type:", "0, 1, or 2 for homeworld", "3, 4, or 5 for core world",
+                            "6, 7, or 8 for colony", "or anything else for no planet"},
+                           [&hex](int32_t choice) {
+                             hex.planet = (choice >= 0 && choice <= 8) ? PowerOfTwo(choice) : 0;
+                           }),
+                      kDone),
+              Command("T", Cat("   or T to set the type of terrain (current:", TerrainName(hex.terrain), ")"),
+                      pick({"Pick the new terrain type (there are multiple variants for most types):",
+                            "Enter 0..5 for empty space", "   or 6..11 for asteroids", "   or 12..17 for nebulae",
+                            "   or 18..23 for black holes", "   or 24 for dust clouds", "   or 25 for shipping lane"},
+                           [&hex](int32_t choice) {
+                             if (choice >= 0 && choice <= 25) hex.terrain = static_cast<int32_t>(uint32_t{1} << choice);
+                           }),
+                      kDone),
+              Command("D", Cat("   or D to set the maximum defensive value (current:", hex.dvMax, ")"),
+                      [&] { AskValue(console, "Please enter the new maximum defensive value", hex.dvMax); }, kDone),
+              Command("d", Cat("   or d to set the current defensive value (current:", hex.dvCurrent, ")"),
+                      [&] { AskValue(console, "Please enter the new current defensive value", hex.dvCurrent); },
+                      kDone),
+              Command("E", Cat("   or E to set the maximum economic value (current:", hex.econMax, ")"),
+                      [&] { AskValue(console, "Please enter the new maximum economic value", hex.econMax); }, kDone),
+              Command("e", Cat("   or e to set the current economic value (current:", hex.econCurrent, ")"),
+                      [&] { AskValue(console, "Please enter the new current economic value", hex.econCurrent); },
+                      kDone),
+              Command("C", "   or C to cancel", [&] { console.WriteLine("Cancelling hex modification"); }, kDone),
+              Line(),
+              Command("X", "   or X to create a barrier hex",
+                      [&] {
+                        hex.ownerRace = kBarrierOwner;
+                        hex.terrain = kBarrierTerrain;
+                        hex.trailingWords.fill(0);
+                      },
+                      kDone),
+              Line(std::string(kNoUndoWarning)),
+          },
+      .unknown =
+          [](char answer) {
+            return std::vector<std::string>{Cat("An invalid command was entered: ", answer), "Please try again", ""};
+          },
+  };
+  console.RunMenu(menu);
 }
 
 }  // namespace

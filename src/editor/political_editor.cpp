@@ -5,7 +5,9 @@
 //
 // When the input ends while the editor waits for an answer, the read that
 // met the end changes nothing and the editor returns straight away.
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include "console/console.h"
 #include "editor/editors.h"
@@ -14,33 +16,15 @@ namespace campdb {
 
 namespace {
 
-// Prints the race list and reads a race code.
-std::optional<int32_t> ChooseRace(Console& console) {
-  console.WriteLine("Enter the race whose tension you wish to modify:");
-  console.WriteLine("Enter 0 for Federation");
-  console.WriteLine("   or 1 for Klingon");
-  console.WriteLine("   or 2 for Romulan");
-  console.WriteLine("   or 3 for Lyran");
-  console.WriteLine("   or 4 for Hydran");
-  console.WriteLine("   or 5 for Gorn");
-  console.WriteLine("   or 6 for ISC");
-  console.WriteLine("   or 7 for Mirak");
-  console.WriteLine("   or 8 for Orion");
-  console.WriteLine("   or 9 for Monster");
-  console.WriteLine("   or 15 for Neutral");
-  return console.ReadNumber();
-}
-
-// Runs ChooseRace until the code, paired with the other code chosen so far,
-// names a cell of the matrix.
-template <typename IsValid>
-std::optional<int32_t> ChooseValidRace(Console& console, IsValid isValid) {
-  while (true) {
-    const auto code = ChooseRace(console);
-    if (!code) return std::nullopt;
-    if (isValid(*code)) return code;
-    console.WriteLine("Invalid race code, please try again");
-  }
+// The race list, asked until the code, paired with the other code chosen
+// so far, names a cell of the matrix.
+NumberQuestion ChooseRace(std::function<bool(int32_t)> isValid) {
+  return {{"Enter the race whose tension you wish to modify:", "Enter 0 for Federation", "   or 1 for Klingon",
+           "   or 2 for Romulan", "   or 3 for Lyran", "   or 4 for Hydran", "   or 5 for Gorn", "   or 6 for ISC",
+           "   or 7 for Mirak", "   or 8 for Orion", "   or 9 for Monster", "   or 15 for Neutral"},
+          NumberForm::Constant,
+          std::move(isValid),
+          "Invalid race code, please try again"};
 }
 
 }  // namespace
@@ -58,18 +42,16 @@ void EditPolitical(tPoliticalObject& political, Console& console) {
   // Cells are held from the first on, so a row that holds its column 0 is a
   // row that can be picked, and some column of it is always valid.
   console.WriteLine("Enter the race whose attitude you wish to change");
-  const auto row = ChooseValidRace(console, [&](int32_t code) { return political.HasCell(code, 0); });
+  const auto row = console.Ask(ChooseRace([&](int32_t code) { return political.HasCell(code, 0); }));
   if (!row) return;
 
   console.WriteLine();
   console.WriteLine("Now enter the other race");
-  const auto column = ChooseValidRace(console, [&](int32_t code) { return political.HasCell(*row, code); });
+  const auto column = console.Ask(ChooseRace([&](int32_t code) { return political.HasCell(*row, code); }));
   if (!column) return;
 
-  console.WriteLine();
-  console.WriteLine("Now enter the new tension level, 0..1000");
-  console.WriteLine("(0 means allies, 1000 means hated enemies)");
-  const auto tension = console.ReadNumber();
+  const auto tension = console.Ask(
+      NumberQuestion{{"", "Now enter the new tension level, 0..1000", "(0 means allies, 1000 means hated enemies)"}});
   if (!tension) return;
   TensionCell& cell = political.Cell(*row, *column);
   cell.tension = *tension;

@@ -7,14 +7,11 @@
 
 #include "console/console.h"
 #include "editor/editors.h"
+#include "editor/prompts.h"
 
 namespace campdb {
 
 namespace {
-
-// A text answer is the line after the one that held the command (or the
-// number): the rest of that line is passed over whole first.
-constexpr size_t kTextLimit = 254;
 
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu); }
 
@@ -22,20 +19,6 @@ uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(static_cast<uint32_
 void SetBayFighterType(tShip& ship, FighterBay& bay, std::string_view text, TextStore& store) {
   ReplaceText(ship.head, bay.fighterType, text, store);
   ReplaceText(ship.head, bay.fighterType2, text, store);
-}
-
-void ShowMenu(Console& console) {
-  console.WriteLine();
-  console.WriteLine("Enter R to repair all ship systems");
-  console.WriteLine("   or P to change the player race for the ship");
-  console.WriteLine("      (needs to be changed both for the character and the ship)");
-  console.WriteLine("   or S to supply full load of parts, marines, t-bombs, drones, and fighters");
-  console.WriteLine("   or F to modify the ship fighters");
-  console.WriteLine("   or B to edit ship BPV");
-  console.WriteLine("   or H to modify ship hull class");
-  console.WriteLine("   or T to modify ship type");
-  console.WriteLine("   or N to modify ship name");
-  console.WriteLine("   or Q to quit editing this ship");
 }
 
 // A ship and its systems block while the editor holds it.
@@ -83,82 +66,63 @@ void Supply(ShipUnderEdit& edit, const CampaignFacts& facts) {
   }
 }
 
-// Each command returns false when the input ended while it waited for an
-// answer; editing then stops with what has been changed so far.
+// The commands that ask for answers. When the input ends while one waits,
+// the command changes nothing more and the menu returns.
 
-bool ChangeRace(tShip& ship, EditContext& context) {
-  Console& console = context.console;
-  console.WriteLine(Cat("Enter the new race (currently:", ship.race, ")"));
-  WriteRaceCodeLines(console, context.layout);
-  const auto race = console.ReadNumber();
-  if (!race) return false;
-  ship.race = *race;
-  return true;
+void ChangeRace(tShip& ship, EditContext& context) {
+  AskNumber(context.console, "Enter the new race (currently:", ship.race, RaceCodeLines(context.layout));
 }
 
-bool ChangeFighters(tShip& ship, EditContext& context) {
+void ChangeFighters(tShip& ship, EditContext& context) {
   Console& console = context.console;
   console.WriteLine();
   console.WriteLine("Updating ship fighter information");
   console.WriteLine();
   for (size_t b = 0; b < ship.bays.size(); ++b) {
     FighterBay& bay = ship.bays[b];
-    // The maximum is shown as the server's signed byte widened to a word.
+    // The maximum is shown as the server's signed byte widened to a word,
+    // and the prompts end no line: the answers follow them.
     const auto shown = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(bay.maximum)));
     console.Write(Cat("Enter the maximum number of fighters for bay ", b, " (currently ", shown, "):"));
-    const auto count = console.ReadNumber();
-    if (!count) return false;
+    const auto count = console.Ask(NumberQuestion{});
+    if (!count) return;
     bay.maximum = LowByte(*count);
     bay.current = bay.maximum;
     console.Write("Enter the type of fighters for the bay (e.g. Hornet.I):");
-    console.DiscardRestOfLine();
-    const auto type = console.ReadTextLine(kTextLimit);
-    if (!type) return false;
+    const auto type = console.Ask(TextQuestion{{}, kRecordText, true});
+    if (!type) return;
     SetBayFighterType(ship, bay, *type, context.store);
   }
-  return true;
 }
 
+// True when the battle point value was changed.
 bool ChangeBpv(tShip& ship, Console& console) {
-  console.WriteLine(Cat("Enter the new BPV (currently:", ship.bpv, ")"));
-  const auto bpv = console.ReadNumber();
-  if (!bpv) return false;
-  ship.bpv = *bpv;
-  ship.bpv2 = *bpv;
+  if (!AskNumber(console, "Enter the new BPV (currently:", ship.bpv)) return false;
+  ship.bpv2 = ship.bpv;
   return true;
 }
 
+// True when the hull class was changed.
 bool ChangeHullClass(tShip& ship, Console& console) {
-  console.WriteLine(Cat("Enter the new ship hull class (currently:", ship.hullClass, ")"));
-  console.Write("(1=PF,2=Frtr,3=FF,4=DD,5=DW,6=CL,7=CA,8=NCA,9=BCH,10=CV,11=DN,");
-  console.WriteLine("(12=BB,13=LP,14=BS,15=BATS,16=SB,17=Monster,18=Planet,19=Special");
-  const auto hull = console.ReadNumber();
-  if (!hull) return false;
-  ship.hullClass = *hull;
-  return true;
+  return AskNumber(console, "Enter the new ship hull class (currently:", ship.hullClass,
+                   {"(1=PF,2=Frtr,3=FF,4=DD,5=DW,6=CL,7=CA,8=NCA,9=BCH,10=CV,11=DN,"
+                    "(12=BB,13=LP,14=BS,15=BATS,16=SB,17=Monster,18=Planet,19=Special"});
 }
 
 // A new type brings the systems of that type from the shiplist. The type
 // counts as changed even when the shiplist cannot be used.
-bool ChangeType(ShipUnderEdit& edit, EditContext& context, bool& changed) {
-  Console& console = context.console;
+bool ChangeType(ShipUnderEdit& edit, EditContext& context) {
   tShip& ship = edit.ship;
-  console.WriteLine(Cat("Enter the new ship type (currently:", ship.shipType, ")"));
-  console.DiscardRestOfLine();
-  auto type = console.ReadTextLine(kTextLimit);
+  const auto type = AskRecordText(context.console, "Enter the new ship type (currently:", ship.shipType);
   if (!type) return false;
   ReplaceText(ship.head, ship.shipType, *type, context.store);
-  changed = true;
   ImportFromShiplist(ship, edit.block, context);
-  return !console.Ended();
+  return true;
 }
 
+// True when the name was changed.
 bool ChangeName(tShip& ship, EditContext& context) {
-  Console& console = context.console;
-  console.Write(Cat("Enter the new ship name (currently:", ship.shipName));
-  console.DiscardRestOfLine();
-  console.WriteLine(")");
-  auto name = console.ReadTextLine(kTextLimit);
+  const auto name = AskRecordText(context.console, "Enter the new ship name (currently:", ship.shipName);
   if (!name) return false;
   ReplaceText(ship.head, ship.shipName, *name, context.store);
   return true;
@@ -176,67 +140,42 @@ std::span<uint8_t> EditableBlock(tShip& ship, TextStore& store) {
 bool EditShip(tShip& ship, EditContext& context) {
   Console& console = context.console;
   ShipUnderEdit edit{ship, EditableBlock(ship, context.store)};
+  // Whether an identity field that the captain's ship entry mirrors changed.
   bool changed = false;
-  while (true) {
-    ShowMenu(console);
-    const auto command = console.ReadAnswerChar();
-    if (!command) return changed;
-
-    bool answered = true;
-    switch (*command) {
-      case 'R':
-      case 'r':
-        Repair(edit);
-        break;
-      case 'S':
-      case 's':
-        Supply(edit, context.facts);
-        break;
-      case 'P':
-      case 'p':
-        answered = ChangeRace(ship, context);
-        break;
-      case 'F':
-      case 'f':
-        answered = ChangeFighters(ship, context);
-        break;
-      case 'B':
-      case 'b':
-        answered = ChangeBpv(ship, console);
-        changed = changed || answered;
-        break;
-      case 'H':
-      case 'h':
-        answered = ChangeHullClass(ship, console);
-        changed = changed || answered;
-        break;
-      case 'T':
-      case 't':
-        answered = ChangeType(edit, context, changed);
-        break;
-      case 'N':
-      case 'n':
-        answered = ChangeName(ship, context);
-        changed = changed || answered;
-        break;
-      case 'E':
-      case 'e':
-        console.WriteLine("Sorry, command E, editing the individual ship systems, is not supported yet");
-        break;
-      case 'Q':
-      case 'q':
-        return changed;
-      default:
-        console.WriteLine("Invalid command choice entered, please try again");
-        break;
-    }
-    // A command cut short by the end of the input changes nothing more.
-    if (!answered) return changed;
-    // After every command the block's second copy of the trans pair follows
-    // the first; a ship no command reached keeps its copy as read.
-    edit.Byte(block::kTransCopy) = ship.At(PairOffset(kTrans));
-    edit.Byte(block::kTransCopy + 1) = ship.At(PairOffset(kTrans) + 1);
-  }
+  const auto identity = [&changed](bool done) { changed = changed || done; };
+  const Menu menu{
+      .rows =
+          {
+              Line(),
+              Command("Rr", "Enter R to repair all ship systems", [&] { Repair(edit); }),
+              Command("Pp", "   or P to change the player race for the ship", [&] { ChangeRace(ship, context); }),
+              Line("      (needs to be changed both for the character and the ship)"),
+              Command("Ss", "   or S to supply full load of parts, marines, t-bombs, drones, and fighters",
+                      [&] { Supply(edit, context.facts); }),
+              Command("Ff", "   or F to modify the ship fighters", [&] { ChangeFighters(ship, context); }),
+              Command("Bb", "   or B to edit ship BPV", [&] { identity(ChangeBpv(ship, console)); }),
+              Command("Hh", "   or H to modify ship hull class", [&] { identity(ChangeHullClass(ship, console)); }),
+              Command("Tt", "   or T to modify ship type", [&] { identity(ChangeType(edit, context)); }),
+              Command("Nn", "   or N to modify ship name", [&] { identity(ChangeName(ship, context)); }),
+              Command("Qq", "   or Q to quit editing this ship", nullptr, MenuNext::Leave),
+              Unlisted("Ee",
+                       [&] {
+                         console.WriteLine(
+                             "Sorry, command E, editing the individual ship systems, is not supported yet");
+                       }),
+          },
+      .unknown = Saying("Invalid command choice entered, please try again"),
+      // After every command answered but Q, an unknown one included, the
+      // block's second copy of the trans pair follows the first; a ship no
+      // command reached keeps its copy as read.
+      .afterAnswer =
+          [&] {
+            edit.Byte(block::kTransCopy) = ship.At(PairOffset(kTrans));
+            edit.Byte(block::kTransCopy + 1) = ship.At(PairOffset(kTrans) + 1);
+          },
+  };
+  console.RunMenu(menu);
+  return changed;
 }
 
 }  // namespace campdb

@@ -23,6 +23,7 @@
 
 #include "console/console.h"
 #include "editor/editors.h"
+#include "editor/prompts.h"
 
 namespace campdb {
 
@@ -30,7 +31,6 @@ namespace {
 
 // A shiplist is a few hundred kilobytes; anything beyond this is not read.
 constexpr size_t kMaxShiplistBytes = size_t{64} << 20;
-constexpr size_t kNameLimit = 254;
 // The rest of a line is discarded in one go of at most this many bytes.
 constexpr size_t kDiscardLimit = 2046;
 
@@ -349,13 +349,13 @@ class LineImport {
 
 void ImportFromShiplist(tShip& ship, std::span<uint8_t> block, EditContext& context) {
   Console& console = context.console;
-  console.WriteLine(
-      "Enter the name of the shiplist file (this is needed needed to update the schematic info for the "
-      "ship's new type)");
-  const auto answer = console.ReadTextLine(kNameLimit);
-  if (!answer) return;
+  const auto name = console.Ask(TextQuestion{
+      {"Enter the name of the shiplist file (this is needed needed to update the schematic info for the "
+       "ship's new type)"},
+      kNameText});
+  if (!name) return;
 
-  const auto contents = ReadShiplistFile(UpToZero(*answer), console);
+  const auto contents = ReadShiplistFile(*name, console);
   if (!contents) {
     WriteWarning(console, 32, "WARNING: UNABLE TO OPEN SHIPLIST");
     return;

@@ -103,7 +103,6 @@ class ObjectIndex {
   void Build(const std::vector<ObjectEntry>& objects, int64_t count);
   // Index of the object found, or -1.
   int64_t Find(const std::vector<ObjectEntry>& objects, int32_t wanted) const;
-  bool Ascending() const { return ascending_; }
 
  private:
   int64_t count_ = 0;

@@ -34,8 +34,6 @@ class InfoFiles {
   // line; the run goes on either way.
   void Commit(const std::optional<FileIdentity>& database, Console& console);
 
-  bool Empty() const { return kept_.empty(); }
-
  private:
   struct Kept {
     std::string name;

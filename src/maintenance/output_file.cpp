@@ -13,24 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "maintenance/system_calls.h"
+
 namespace campdb {
 
 namespace {
-
-// --- fault injection -------------------------------------------------------
-
-int64_t operationsPerformed = 0;
-int64_t failingOperation = 0;
-
-// Counts one operation; true when it is the one chosen to fail.
-bool InjectedFault() {
-  ++operationsPerformed;
-  if (failingOperation != 0 && operationsPerformed == failingOperation) {
-    errno = EIO;
-    return true;
-  }
-  return false;
-}
 
 // --- temporary files an interrupt must remove ------------------------------
 
@@ -94,12 +81,11 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   ::_exit(128 + signal);
 }
 
-// --- system calls, each counted --------------------------------------------
+// --- the calls that reach the disk (see system_calls.h) ---------------------
 
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
-    if (InjectedFault()) return false;
-    const ssize_t written = ::write(fd, data, size);
+    const ssize_t written = system_calls::Write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -111,22 +97,14 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-bool SyncFile(int fd) {
-  if (InjectedFault()) return false;
-  return ::fsync(fd) == 0;
-}
+bool SyncFile(int fd) { return system_calls::Sync(fd) == 0; }
 
 // Closes the descriptor in any case; false when the close reported an error
-// (a delayed write error, say) or was chosen to fail.
-bool CloseFile(int fd) {
-  const bool fault = InjectedFault();
-  const bool closed = ::close(fd) == 0;
-  return closed && !fault;
-}
+// (a delayed write error, say).
+bool CloseFile(int fd) { return system_calls::Close(fd) == 0; }
 
 bool MoveOver(const std::string& from, const std::string& to) {
-  if (InjectedFault()) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  return system_calls::Rename(from.c_str(), to.c_str()) == 0;
 }
 
 // Makes a rename in `folder` durable. A file system that cannot sync a
@@ -134,12 +112,7 @@ bool MoveOver(const std::string& from, const std::string& to) {
 bool SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  bool synced = true;
-  if (InjectedFault()) {
-    synced = false;
-  } else if (::fsync(fd) != 0 && errno != EINVAL) {
-    synced = false;
-  }
+  const bool synced = system_calls::Sync(fd) == 0 || errno == EINVAL;
   const int error = errno;
   ::close(fd);
   errno = error;
@@ -415,16 +388,5 @@ void OutputFile::DropTemporary() {
   Forget(temporary_);
   temporary_.clear();
 }
-
-namespace output_faults {
-
-void FailNth(int64_t n) {
-  operationsPerformed = 0;
-  failingOperation = n;
-}
-
-int64_t Performed() { return operationsPerformed; }
-
-}  // namespace output_faults
 
 }  // namespace campdb

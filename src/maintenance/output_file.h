@@ -110,16 +110,4 @@ class OutputFile final : public ByteSink {
   void DropTemporary();
 };
 
-// Fault injection for tests, kept apart from the tool's own use: counts the
-// operations output files perform on the system (each write, sync, close and
-// rename, and each folder sync) and can make one of them fail as though the
-// disk had refused it.
-namespace output_faults {
-// From now on, the nth operation (1 = the next) fails; 0 injects nothing.
-// Resets the count.
-void FailNth(int64_t n);
-// Operations performed since the last FailNth.
-int64_t Performed();
-}  // namespace output_faults
-
 }  // namespace campdb

@@ -49,8 +49,8 @@ TEST(ConsoleTest, NumbersFollowTheIntegerConstantForms) {
 
 TEST(ConsoleTest, DecimalFormIgnoresLeadingZeros) {
   Script s("010 0x10");
-  EXPECT_EQ(s.console.ReadNumber(Console::NumberForm::Decimal), 10);
-  EXPECT_EQ(s.console.ReadNumber(Console::NumberForm::Decimal), 0);
+  EXPECT_EQ(s.console.ReadNumber(NumberForm::Decimal), 10);
+  EXPECT_EQ(s.console.ReadNumber(NumberForm::Decimal), 0);
   EXPECT_EQ(s.console.ReadAnswerChar(), 'x');
 }
 
@@ -106,8 +106,8 @@ TEST(ConsoleTest, RestOfLineReadsNeverMeetTheEnd) {
   EXPECT_EQ(s.err.str(), "");
 }
 
-TEST(ConsoleTest, CatJoinsTextNumbersAndCountedStrings) {
-  EXPECT_EQ(Cat("a", -5, std::string("b"), CountedString("c"), 'd', uint8_t{200}), "a-5bcd200");
+TEST(ConsoleTest, CatJoinsTextNumbersAndCharacters) {
+  EXPECT_EQ(Cat("a", -5, std::string("b"), std::string_view("c"), 'd', uint8_t{200}), "a-5bcd200");
 }
 
 }  // namespace

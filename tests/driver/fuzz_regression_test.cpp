@@ -1,12 +1,12 @@
 // Replays saved fuzz inputs, kept in tests/regressions/<target>/ in the
-// targets' own input layout, through the very paths the targets run: a
+// targets' own input layout, through the very runs the targets make: a
 // database input is reported on and cleaned; an edit input drives the edit
 // menu on a sample database with its own shiplist. The folders hold hostile
 // inputs of the kinds the targets must survive (counts and sizes of 2^31, a
 // file cut inside an object, a shiplist cut inside a line, the input ending
 // inside a dialogue), and any input a target has failed on, minimised with
 // -minimize_crash=1 and named after what it does. Each must run to the end,
-// and an edit must leave every declared size counting its object.
+// and an edit must leave every declared size counting its record.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/scratch.h"
+#include "support/db_builder.h"
 #include "support/hostile_runs.h"
 
 namespace campdb::testing {
@@ -30,41 +31,63 @@ std::vector<fs::path> RegressionInputs(const std::string& target) {
   return inputs;
 }
 
-std::string Source(const std::string& relative) {
-  return ReadFile(fs::path(CAMPDB_SOURCE_DIR) / relative).value_or("");
-}
+const std::string kTearDownEnd = "== finished tPrelimData ==\n";
 
-TEST(FuzzRegressions, DatabaseInputsLoadReportAndClean) {
+TEST(FuzzRegressions, DatabaseInputsAreReportedOnAndCleaned) {
   ScratchFolder folder;
+  hostile::PrepareWorkingFolder();
   const auto inputs = RegressionInputs("load_database");
   EXPECT_FALSE(inputs.empty());
   for (const fs::path& path : inputs) {
     SCOPED_TRACE(path.filename().string());
-    const std::string bytes = ReadFile(path).value_or("");
-    const hostile::DatabaseInput input = hostile::SplitDatabaseInput(hostile::AsBytes(bytes));
-    const hostile::Outcome report = hostile::Report(input.variant, input.file);
-    EXPECT_NE(report.console.find("finished reading political data\n"), std::string::npos);
-    const hostile::Outcome clean = hostile::Clean(input.variant, input.file);
-    EXPECT_NE(clean.console.find("After cleaning thinks there are "), std::string::npos);
-    EXPECT_FALSE(clean.written.empty());
+    const std::vector<hostile::Outcome> runs = hostile::RunDatabaseInput(hostile::AsBytes(ReadFile(path).value_or("")));
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_NE(runs[0].transcript.find("finished with input file\nnow generating report\n"), std::string::npos);
+    EXPECT_NE(runs[1].transcript.find("After cleaning thinks there are "), std::string::npos);
+    for (const hostile::Outcome& run : runs) {
+      EXPECT_TRUE(run.status == 0 || run.status == 3) << run.status;
+      EXPECT_TRUE(run.transcript.ends_with(kTearDownEnd));
+    }
   }
 }
 
 TEST(FuzzRegressions, EditInputsKeepDeclaredSizes) {
   ScratchFolder folder;
-  const std::string base = Source("examples/sample-base.db");
-  const std::string ostrel = Source("examples/sample-ostrel.db");
-  ASSERT_FALSE(base.empty());
-  ASSERT_FALSE(ostrel.empty());
+  hostile::PrepareWorkingFolder();
+  const fs::path examples = fs::path(CAMPDB_SOURCE_DIR) / "examples";
   const auto inputs = RegressionInputs("edit_session");
   EXPECT_FALSE(inputs.empty());
   for (const fs::path& path : inputs) {
     SCOPED_TRACE(path.filename().string());
-    const std::string bytes = ReadFile(path).value_or("");
-    const hostile::Outcome outcome = hostile::RunEditInput(hostile::AsBytes(bytes), base, ostrel);
-    EXPECT_TRUE(outcome.sizesConsistent);
+    const hostile::EditOutcome outcome = hostile::RunEditInput(
+        hostile::AsBytes(ReadFile(path).value_or("")), examples / "sample-base.db", examples / "sample-ostrel.db");
+    EXPECT_EQ(outcome.run.status, 0);
     EXPECT_FALSE(outcome.written.empty());
+    EXPECT_TRUE(outcome.sizesHold);
   }
+}
+
+// The check itself: a record whose declared size counts a byte more than
+// it holds is seen, in the fixed records and among the misc objects.
+TEST(FuzzRegressions, TheSizeCheckSeesARecordThatMiscountsItsBytes) {
+  testdb::Database db;
+  db.SetGrid(2, 1);
+  db.Add(testdb::News{});
+  testdb::Ship ship;
+  ship.objectId = 5;
+  db.Add(ship);
+  EXPECT_TRUE(hostile::DeclaredSizesHold(testdb::ToBytes(db, testdb::Layout::Base), Layout::Base));
+  EXPECT_TRUE(hostile::DeclaredSizesHold(testdb::ToBytes(db, testdb::Layout::Ostrel), Layout::Ostrel));
+
+  testdb::Database miscounted = db;
+  testdb::News news;
+  news.frame.size = static_cast<int32_t>(testdb::ToBytes(news).size() - 8 + 1);
+  miscounted.objects[0] = testdb::ToBytes(news);
+  EXPECT_FALSE(hostile::DeclaredSizesHold(testdb::ToBytes(miscounted, testdb::Layout::Base), Layout::Base));
+
+  miscounted = db;
+  miscounted.campaign.frame.size = static_cast<int32_t>(testdb::ToBytes(db.campaign, testdb::Layout::Base).size() - 8 - 1);
+  EXPECT_FALSE(hostile::DeclaredSizesHold(testdb::ToBytes(miscounted, testdb::Layout::Base), Layout::Base));
 }
 
 }  // namespace

@@ -208,8 +208,7 @@ void ExpectEditorLeftAtTheEnd(const ToolRun& run) {
 
 struct SessionSample {
   const char* database;
-  const char* variant;
-  const char* session;
+  const char* session;  // in tests/sessions/, its standard input opening an Edit
 };
 
 // Every prefix of a long session that visits every editor and command: the
@@ -217,13 +216,11 @@ struct SessionSample {
 TEST(HostileSessions, AnEditSessionCutAtEveryByteEnds) {
   ScratchFolder folder;
   WriteFile("ships.txt", SourceFile("examples/sample-shiplist.txt"));
-  for (const SessionSample& sample :
-       {SessionSample{"examples/sample-base.db", "n", "every-editor.txt"},
-        SessionSample{"examples/sample-ostrel.db", "y", "ostrel-captain.txt"},
-        SessionSample{"examples/sample-base.db", "n", "letters-for-numbers.txt"}}) {
+  for (const SessionSample& sample : {SessionSample{"examples/sample-base.db", "every-editor"},
+                                      SessionSample{"examples/sample-ostrel.db", "ostrel-captain"},
+                                      SessionSample{"examples/sample-base.db", "letters-for-numbers"}}) {
     WriteFile("in.db", SourceFile(sample.database));
-    const std::string opening = std::string(sample.variant) + "\nE\n";
-    const std::string input = opening + SourceFile(std::string("tests/driver/sessions/") + sample.session);
+    const std::string input = SourceFile(std::string("tests/sessions/") + sample.session + "/stdin");
     for (size_t cut = 0; cut <= input.size(); ++cut) {
       SCOPED_TRACE(std::string(sample.session) + " cut after " + std::to_string(cut) + " bytes");
       ToolLimits limits;

@@ -95,9 +95,17 @@ struct StartedTool {
   int err = -1;
 };
 
-// Starts the built tool in the working folder with `input` as its standard
-// input (the descriptor is closed here).
+// The tool the runs start: the one built, unless CAMPDB_TOOL names another
+// (an earlier build, say, to see that a change alters no output).
+inline std::string ToolBinary() {
+  const char* tool = std::getenv("CAMPDB_TOOL");
+  return tool != nullptr && *tool != '\0' ? tool : CAMPDB_BINARY;
+}
+
+// Starts the tool in the working folder with `input` as its standard input
+// (the descriptor is closed here).
 inline StartedTool StartTool(std::vector<std::string> args, int input, const ToolLimits& limits = {}) {
+  args.insert(args.begin(), ToolBinary());
   int outFds[2];
   int errFds[2];
   if (::pipe(outFds) != 0 || ::pipe(errFds) != 0) std::abort();
@@ -118,7 +126,6 @@ inline StartedTool StartTool(std::vector<std::string> args, int input, const Too
     }
     // The alarm outlives exec and, unhandled, ends the tool.
     if (limits.watchdogSeconds > 0) ::alarm(limits.watchdogSeconds);
-    args.insert(args.begin(), CAMPDB_BINARY);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

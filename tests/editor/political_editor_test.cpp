@@ -1,14 +1,16 @@
+// The political editor on a tension matrix built in memory: which cell an
+// answer changes, and which race codes it accepts.
 #include <gtest/gtest.h>
 
-#include "editor_session.h"
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "editor_fixture.h"
 #include "format/political.h"
-#include "format/run_settings.h"
 
-namespace campdb {
+namespace campdb::testing {
 namespace {
-
-using testing::EditorSession;
-using testing::kEndNotice;
 
 tPoliticalObject Matrix(int32_t size, size_t cellsHeld) {
   tPoliticalObject p;
@@ -18,10 +20,9 @@ tPoliticalObject Matrix(int32_t size, size_t cellsHeld) {
 }
 
 TEST(PoliticalEditorTest, ChangesOneDirectionOfOnePair) {
-  ResetRunSettings();
   auto p = Matrix(16, 256);
-  EditorSession s("1 2 800\n");
-  p.Edit(s.console);
+  Script s("1 2 800\n");
+  EditPolitical(p, s.console);
   EXPECT_EQ(p.Cell(1, 2).tension, 800);
   EXPECT_EQ(p.Cell(1, 2).tensionTenth, 80);
   EXPECT_EQ(p.Cell(2, 1).tension, 500);
@@ -42,14 +43,14 @@ TEST(PoliticalEditorTest, ChangesOneDirectionOfOnePair) {
            {"0 1 7", 0, 1, 7, 0},
            {"2 2 70000", 2, 2, 70000, 7000 & 0xFF},
            {"2 3 -15", 2, 3, -15, 255}}) {
-    EditorSession e(script);
-    p.Edit(e.console);
+    Script e(script);
+    EditPolitical(p, e.console);
     EXPECT_EQ(p.Cell(row, column).tension, tension) << script;
     EXPECT_EQ(p.Cell(row, column).tensionTenth, tenth) << script;
   }
 
   // The file keeps the low 16 bits of 70000 and the tenth as set.
-  const std::string bytes = testing::WrittenBytes(p);
+  const std::string bytes = Written(p);
   const size_t cell22 = bytes.size() - p.tail.size() - 3 * (256 - (2 * 16 + 2));
   EXPECT_EQ(static_cast<uint8_t>(bytes[cell22]), 70000 & 0xFF);
   EXPECT_EQ(static_cast<uint8_t>(bytes[cell22 + 1]), (70000 >> 8) & 0xFF);
@@ -60,8 +61,8 @@ TEST(PoliticalEditorTest, RaceCodesMustNameAHeldCell) {
   // Three races, but the file ended after cell (1, 0): row 2 is not held,
   // and row 1 holds column 0 only.
   auto p = Matrix(3, 4);
-  EditorSession s("-1 3 2 1 1 5 0 250");
-  p.Edit(s.console);
+  Script s("-1 3 2 1 1 5 0 250");
+  EditPolitical(p, s.console);
   EXPECT_EQ(s.Count("Invalid race code, please try again"), 5u);
   EXPECT_EQ(s.Count("Enter the race whose tension you wish to modify:"), 7u);
   EXPECT_EQ(p.Cell(1, 0).tension, 250);
@@ -70,16 +71,16 @@ TEST(PoliticalEditorTest, RaceCodesMustNameAHeldCell) {
 
 TEST(PoliticalEditorTest, EmptyMatrixAndEndOfInput) {
   for (auto p : {Matrix(0, 0), Matrix(4, 0)}) {
-    EditorSession s("1 2 300\n");
-    p.Edit(s.console);
+    Script s("1 2 300\n");
+    EditPolitical(p, s.console);
     EXPECT_EQ(s.Lines(), (std::vector<std::string>{"", "EDITING POLITICAL TENSIONS", "",
                                                    "The tension matrix is empty, nothing to edit"}));
     EXPECT_EQ(s.console.ReadNumber().value_or(-1), 1);  // nothing was read
   }
   for (const char* script : {"", "1", "1 2", "1 2 x\n", "7 7 7"}) {
     auto p = Matrix(3, 9);
-    EditorSession s(script);
-    p.Edit(s.console);
+    Script s(script);
+    EditPolitical(p, s.console);
     EXPECT_EQ(s.Lines().back(), kEndNotice) << script;
     EXPECT_EQ(s.Count(kEndNotice), 1u) << script;
     for (const auto& cell : p.cells) EXPECT_EQ(cell.tension, 500) << script;
@@ -87,4 +88,4 @@ TEST(PoliticalEditorTest, EmptyMatrixAndEndOfInput) {
 }
 
 }  // namespace
-}  // namespace campdb
+}  // namespace campdb::testing

@@ -8,6 +8,7 @@
 
 #include "driver/driver.h"
 #include "driver/scratch.h"
+#include "maintenance/output_faults.h"
 #include "support/db_builder.h"
 
 namespace campdb {

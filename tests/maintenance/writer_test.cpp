@@ -9,11 +9,10 @@
 #include <sstream>
 
 #include "console/console.h"
-#include "driver/loader.h"
 #include "driver/scratch.h"
-#include "format/run_settings.h"
+#include "format/record_loader.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
-#include "report/info_files.h"
 #include "support/db_builder.h"
 
 namespace campdb {
@@ -26,16 +25,11 @@ struct Loaded {
   std::istringstream in;
   std::ostringstream out;
   Console console{in, out};
-  Database db;
+  std::unique_ptr<Database> db;
 };
 
 void Load(Loaded& loaded, const testdb::Database& source, Layout layout) {
-  ResetRunSettings();
-  Run().variant = layout == Layout::Ostrel ? Variant::Ostrel : Variant::Base;
-  const testdb::Bytes bytes = testdb::ToBytes(source, layout);
-  ByteReader reader(testdb::Span(bytes));
-  loaded.db = Database{};
-  LoadDatabase(reader, loaded.db, loaded.console);
+  loaded.db = testdb::LoadBytes(testdb::ToBytes(source, layout), layout);
   loaded.out.str("");
 }
 
@@ -59,22 +53,22 @@ TEST(Writer, WritesUnflaggedObjectsUntilTheLoadedCountIsReached) {
   source.Add(ship);
   Loaded loaded;
   Load(loaded, source, Layout::Base);
-  loaded.db.deleteFlags = {0, 1, 0, 1};
-  loaded.db.loadedCount = 2;
+  loaded.db->deleteFlags = {0, 1, 0, 1};
+  loaded.db->loadedCount = 2;
 
   testdb::Database expected = source;
   expected.header.objectCount = 3 + 2 + 4;  // as read: the writer does not recount
   expected.objects = {source.objects[0], source.objects[2]};
   ByteWriter out;
   InfoFiles infoFiles;
-  EXPECT_EQ(WriteRecords(loaded.db, out, loaded.console, infoFiles), 2 + 2 + 3);
+  EXPECT_EQ(WriteRecords(*loaded.db, out, infoFiles, loaded.console), 2 + 2 + 3);
   EXPECT_EQ(out.Buffer(), testdb::ToBytes(expected, Layout::Base));
 
   // Bytes the load did not take follow the objects verbatim and count as
   // no object.
   const std::string unloaded("\x05\0\0\0 rest of the input", 22);
   ByteWriter withRest;
-  EXPECT_EQ(WriteRecords(loaded.db, withRest, loaded.console, infoFiles, testdb::Span(unloaded)), 2 + 2 + 3);
+  EXPECT_EQ(WriteRecords(*loaded.db, withRest, infoFiles, loaded.console, unloaded), 2 + 2 + 3);
   EXPECT_EQ(withRest.Buffer(), testdb::ToBytes(expected, Layout::Base) + unloaded);
 }
 
@@ -87,7 +81,7 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
     Loaded loaded;
     Load(loaded, source, layout);
     InfoFiles infoFiles;
-    loaded.db.campaign.WriteInfoFiles(loaded.console, infoFiles);
+    AddInfoFiles(loaded.db->campaign, loaded.db->layout, infoFiles, loaded.console);
     EXPECT_EQ(loaded.out.str(), "Producing an updated camp.info file\nProducing an updated version.info file\n");
     infoFiles.Commit(std::nullopt, loaded.console);
 
@@ -109,7 +103,7 @@ TEST(InfoFiles, SummariseTheCampaignInBothLayouts) {
   Loaded loaded;
   Load(loaded, source, Layout::Base);
   InfoFiles infoFiles;
-  loaded.db.campaign.WriteInfoFiles(loaded.console, infoFiles);
+  AddInfoFiles(loaded.db->campaign, loaded.db->layout, infoFiles, loaded.console);
   infoFiles.Commit(std::nullopt, loaded.console);
   EXPECT_EQ(ReadFile("version.info"), "\n");
   EXPECT_EQ(ReadFile("camp.info")->substr(0, 4), std::string("\xDD\x01\0\0", 4));  // 477
@@ -121,7 +115,7 @@ namespace fs = std::filesystem;
 std::string WriteTo(Loaded& loaded, const std::string& name) {
   loaded.out.str("");
   OutputFile file;
-  if (file.OpenReplacing(name)) WriteDatabase(loaded.db, file, loaded.console);
+  if (file.OpenReplacing(name, std::nullopt)) WriteDatabase(*loaded.db, file, std::nullopt, loaded.console);
   return loaded.out.str();
 }
 

@@ -1,48 +1,37 @@
-// The paths a damaged database or a hostile operator takes through the tool,
-// run in-process with the console on string streams and the output
-// database kept in memory. Shared by the fuzz targets and by the test that
-// replays the inputs they once failed on, so both run exactly the same code.
+// The runs a damaged database or a hostile operator gets from the tool,
+// through its own entry point (RunProgram, as main calls it) in this
+// process, with the console on string streams. Shared by the fuzz targets
+// and by the test that replays the inputs they once failed on, so both run
+// exactly what the tool runs.
 //
 // Header-only on purpose: the fuzz targets must not link the support
 // library, whose allocation probe replaces operator new.
 //
-// The output database stays in memory, so the campaign info files that
-// would follow it are never written (only one that is a device would be);
-// callers still run these in a scratch folder, where the shiplist goes.
+// The runs work in the current folder, which PrepareWorkingFolder sets up:
+// the input database is written there, the edit runs' shiplist too, and
+// camp.info and version.info are links to /dev/null, so that the info
+// files are written at their place every run and never synced to disk. A
+// database input's runs write their output to /dev/null as well; an edit
+// run writes out.db, whose framing is then checked.
 #pragma once
 
-#include <algorithm>
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <span>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "console/console.h"
-#include "driver/loader.h"
-#include "editor/edit_menu.h"
-#include "format/byte_stream.h"
+#include "driver/driver.h"
 #include "format/database.h"
-#include "format/misc_object.h"
-#include "format/run_settings.h"
-#include "maintenance/cleaner.h"
-#include "maintenance/writer.h"
-#include "report/info_files.h"
-#include "report/report_driver.h"
-#include "report/report_stream.h"
+#include "format/fields.h"
 
 namespace campdb::hostile {
-
-struct Outcome {
-  std::string console;  // everything the operator saw
-  std::string report;   // the report text (report runs)
-  std::string written;  // the output database bytes (clean and edit runs)
-  // False when a misc object's two size words do not count the bytes its
-  // writer produced after them.
-  bool sizesConsistent = true;
-};
 
 // Bytes as the fuzzer hands them over.
 inline std::span<const uint8_t> AsBytes(std::string_view text) {
@@ -54,98 +43,90 @@ inline std::string ReadWholeFile(const std::string& name) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Loads the database in the given layout and writes its report, as a Report
-// run does, but into memory.
-inline Outcome Report(Variant variant, std::span<const uint8_t> database) {
-  ResetRunSettings();
-  Run().variant = variant;
-  Run().mode = RunMode::Report;
-  std::istringstream in;
-  std::ostringstream out;
-  Console console(in, out);
-  Database db;
-  ByteReader reader(database);
-  LoadDatabase(reader, db, console);
-  ReportStream report;
-  ReportDatabase(db, report, console);
-  return Outcome{out.str(), report.Text(), {}, true};
+inline void WriteWholeFile(const std::string& name, std::string_view bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Loads the database and cleans it, as a Clean run does: every loaded object
-// marked, the cleaner's decisions, then the whole database written into
-// memory.
-inline Outcome Clean(Variant variant, std::span<const uint8_t> database) {
-  ResetRunSettings();
-  Run().variant = variant;
-  Run().mode = RunMode::Clean;
-  std::istringstream in;
-  std::ostringstream out;
-  Console console(in, out);
-  Database db;
-  ByteReader reader(database);
-  LoadDatabase(reader, db, console);
-  for (auto& flag : db.deleteFlags) flag = 1;
-  CleanDatabase(db, console);
-  ByteWriter written;
-  InfoFiles infoFiles;
-  WriteRecords(db, written, console, infoFiles);
-  return Outcome{out.str(), {}, written.TakeBuffer(), true};
-}
-
-// True when both size words of every object count the bytes written after
-// them.
-inline bool ObjectSizesConsistent(Database& db) {
-  for (sMiscObject& slot : db.slots) {
-    ByteWriter out;
-    WriteMiscObject(out, slot);
-    const std::string& bytes = out.Buffer();
-    if (bytes.empty()) continue;
-    if (bytes.size() < 8) return false;
-    ByteReader reader(AsBytes(bytes));
-    const int64_t first = ReadInt32(reader);
-    const int64_t second = ReadInt32(reader);
-    const auto after = static_cast<int64_t>(bytes.size()) - 8;
-    if (first != after || second != after) return false;
+inline void PrepareWorkingFolder() {
+  for (const char* name : {"camp.info", "version.info"}) {
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
+    std::filesystem::create_symlink("/dev/null", name, ignored);
   }
-  return true;
 }
 
-// Loads a database and runs the whole edit menu on the operator's `script`,
-// then writes the database into memory. Whatever shiplist file name the
-// script types is opened in the working folder.
-inline Outcome Edit(Variant variant, std::span<const uint8_t> database, std::string_view script) {
-  ResetRunSettings();
-  Run().variant = variant;
-  Run().mode = RunMode::Edit;
-  std::istringstream in{std::string(script)};
+struct Outcome {
+  int status = -1;
+  std::string transcript;   // standard output
+  std::string diagnostics;  // standard error
+};
+
+// The tool as `campdb ARGS`, its standard input holding `input`.
+inline Outcome Run(std::vector<std::string> args, std::string_view input) {
+  args.insert(args.begin(), "campdb");
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::istringstream in{std::string(input)};
   std::ostringstream out;
-  Console console(in, out);
-  Database db;
-  ByteReader reader(database);
-  const LoadOutcome loaded = LoadDatabase(reader, db, console);
-  EditMenu(db, console);
-  // The input the load did not take follows the objects, as in an Edit run.
-  ByteWriter written;
-  InfoFiles infoFiles;
-  WriteRecords(db, written, console, infoFiles, database.subspan(std::min(loaded.unloadedFrom, database.size())));
-  return Outcome{out.str(), {}, written.TakeBuffer(), ObjectSizesConsistent(db)};
+  std::ostringstream err;
+  Outcome outcome;
+  outcome.status = RunProgram(static_cast<int>(args.size()), argv.data(), in, out, err);
+  outcome.transcript = out.str();
+  outcome.diagnostics = err.str();
+  return outcome;
+}
+
+// True when every record of a database file takes exactly the bytes its
+// declared size counts: the fixed records read field by field, the misc
+// objects by their framing alone, one after another to the end of the file,
+// as many as the header announces. (Their bodies are not read: whether a
+// character holds the human-player section is decided by its name in a
+// single-player campaign, which an edit may have changed since it was read.)
+inline bool DeclaredSizesHold(std::string_view file, Layout layout) {
+  ByteReader in(AsBytes(file));
+  TextStore store;
+  CampaignFacts facts;
+  const ReadContext context{layout, &facts, &store};
+  bool holds = true;
+  const auto framed = [&](auto& record) {
+    const size_t start = in.Position();
+    ReadRecord(in, record, context);
+    holds = holds && in.Position() == start + 8 + static_cast<size_t>(record.head.declaredSize);
+  };
+  tPrelimData header;
+  ReadRecord(in, header, context);
+  tCampaignObject campaign;
+  framed(campaign);
+  tMapObject map;
+  framed(map);
+  for (int64_t i = 0; i < map.HexesAnnounced() && holds; ++i) {
+    tMapHex hex;
+    framed(hex);
+  }
+  tPoliticalObject political;
+  framed(political);
+  int64_t objects = 0;
+  while (holds && in.Remaining() > 0) {
+    const int32_t size = ReadInt32(in);
+    holds = size >= 0 && ReadInt32(in) == size && static_cast<size_t>(size) <= in.Remaining();
+    if (holds) in.ReadRun(size);
+    ++objects;
+  }
+  return holds && !in.WantedPastEnd() && objects == int64_t{header.objectCount} - map.HexesAnnounced() - 3;
 }
 
 // --- the fuzz inputs --------------------------------------------------------
 
 // A database input: the first byte picks the layout (its lowest bit set:
-// Ostrel), the rest is the file.
-struct DatabaseInput {
-  Variant variant = Variant::Base;
-  std::span<const uint8_t> file;
-};
-
-inline DatabaseInput SplitDatabaseInput(std::span<const uint8_t> data) {
-  DatabaseInput input;
-  if (data.empty()) return input;
-  input.variant = (data[0] & 1) != 0 ? Variant::Ostrel : Variant::Base;
-  input.file = data.subspan(1);
-  return input;
+// Ostrel), the rest is the file. It is reported on, then cleaned.
+inline std::vector<Outcome> RunDatabaseInput(std::span<const uint8_t> data) {
+  const bool ostrel = !data.empty() && (data[0] & 1) != 0;
+  const auto file = data.empty() ? data : data.subspan(1);
+  WriteWholeFile("in.db", std::string_view(reinterpret_cast<const char*>(file.data()), file.size()));
+  const std::string variant = ostrel ? "y\n" : "n\n";
+  return {Run({"in.db", "/dev/null"}, variant + "R\n"), Run({"in.db", "-", "/dev/null"}, variant + "C\n")};
 }
 
 // An edit input: the first byte picks the sample database (its lowest bit
@@ -157,45 +138,29 @@ inline constexpr std::string_view kShiplistMarker = "\n#SHIPLIST#\n";
 // question.
 inline constexpr std::string_view kShiplistName = "ships.txt";
 
-struct EditInput {
-  bool ostrelSample = false;
-  std::string_view script;
-  std::string_view shiplist;
+struct EditOutcome {
+  Outcome run;
+  std::string written;  // out.db, as the run left it
+  bool sizesHold = true;
 };
 
-inline EditInput SplitEditInput(std::span<const uint8_t> data) {
-  EditInput input;
-  if (data.empty()) return input;
-  input.ostrelSample = (data[0] & 1) != 0;
-  const std::string_view rest(reinterpret_cast<const char*>(data.data()) + 1, data.size() - 1);
+// An edit session on one of the two sample databases (their file names),
+// with the shiplist in the working folder.
+inline EditOutcome RunEditInput(std::span<const uint8_t> data, const std::string& baseSample,
+                                const std::string& ostrelSample) {
+  const bool ostrel = !data.empty() && (data[0] & 1) != 0;
+  const std::string_view rest =
+      data.empty() ? std::string_view() : std::string_view(reinterpret_cast<const char*>(data.data()) + 1, data.size() - 1);
   const auto marker = rest.find(kShiplistMarker);
-  if (marker == std::string_view::npos) {
-    input.script = rest;
-  } else {
-    input.script = rest.substr(0, marker);
-    input.shiplist = rest.substr(marker + kShiplistMarker.size());
-  }
-  return input;
-}
-
-// Both paths a database input takes: its report, then a clean of it.
-inline void RunDatabaseInput(std::span<const uint8_t> data) {
-  const DatabaseInput input = SplitDatabaseInput(data);
-  Report(input.variant, input.file);
-  Clean(input.variant, input.file);
-}
-
-// An edit session on one of the two samples, with the shiplist in the
-// working folder.
-inline Outcome RunEditInput(std::span<const uint8_t> data, const std::string& baseSample,
-                            const std::string& ostrelSample) {
-  const EditInput input = SplitEditInput(data);
-  {
-    std::ofstream shiplist{std::string(kShiplistName), std::ios::binary | std::ios::trunc};
-    shiplist.write(input.shiplist.data(), static_cast<std::streamsize>(input.shiplist.size()));
-  }
-  const std::string& sample = input.ostrelSample ? ostrelSample : baseSample;
-  return Edit(input.ostrelSample ? Variant::Ostrel : Variant::Base, AsBytes(sample), input.script);
+  WriteWholeFile(std::string(kShiplistName),
+                 marker == std::string_view::npos ? std::string_view() : rest.substr(marker + kShiplistMarker.size()));
+  ::unlink("out.db");
+  EditOutcome outcome;
+  outcome.run = Run({ostrel ? ostrelSample : baseSample, "-", "out.db"},
+                    std::string(ostrel ? "y\nE\n" : "n\nE\n").append(rest.substr(0, marker)));
+  outcome.written = ReadWholeFile("out.db");
+  outcome.sizesHold = DeclaredSizesHold(outcome.written, ostrel ? Layout::Ostrel : Layout::Base);
+  return outcome;
 }
 
 }  // namespace campdb::hostile
