@@ -15,8 +15,9 @@
 //           write the picture of the map (its size is shown below the
 //           table).
 // Clean, edit and report are complete runs of the tool's driver, with the
-// answers given on its standard input and its console lines written, each
-// flushed, to /dev/null. Every operation runs in a child process of its own,
+// answers given on its standard input and its console lines written to
+// /dev/null, gathered as the tool gathers them when its standard output is
+// not a terminal. Every operation runs in a child process of its own,
 // N times (default 3); the table shows the fastest time, as a multiple of
 // the copy's fastest time and as throughput, and the largest peak resident
 // memory, as a multiple of the file size.
@@ -41,6 +42,7 @@
 #include <vector>
 
 #include "driver/actions.h"
+#include "console/standard_output.h"
 #include "driver/driver.h"
 #include "driver/input_file.h"
 #include "format/database.h"
@@ -178,7 +180,11 @@ ChildResult Tool(std::vector<std::string> args, const std::string& answers) {
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::istringstream in(answers);
-  r.status = campdb::RunProgram(static_cast<int>(args.size()), argv.data(), in, std::cout, std::cerr);
+  // As the tool's own entry does: standard output is /dev/null, not a
+  // terminal, so console lines are gathered.
+  const bool gathered = campdb::GatherStandardOutput();
+  r.status = campdb::RunProgram(static_cast<int>(args.size()), argv.data(), in, std::cout, std::cerr, gathered);
+  std::cout.flush();
   return r;
 }
 
