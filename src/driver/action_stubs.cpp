@@ -8,14 +8,6 @@ int RunCheck(const ActionRequest&, std::ostream&, Console& console) {
   console.Diagnostic("--check is not built yet");
   return kActionNoInput;
 }
-int RunDump(const ActionRequest&, std::ostream&, Console& console) {
-  console.Diagnostic("--dump is not built yet");
-  return kActionNoInput;
-}
-int RunRestore(const ActionRequest&, std::ostream&, Console& console) {
-  console.Diagnostic("--restore is not built yet");
-  return kActionNoInput;
-}
 int RunMap(const ActionRequest&, std::ostream&, Console& console) {
   console.Diagnostic("--map is not built yet");
   return kActionNoInput;
