@@ -91,7 +91,9 @@ constexpr int kShuttles = 334;
 enum class SegmentKind : uint8_t {
   Byte,     // one named value, 0..255
   Run,      // uninterpreted bytes
-  Fields,   // named values that belong together: a system pair
+  Pair,     // a pair: intact value, then working value (weapons, then
+            // working weapons for a hardpoint)
+  Pairs,    // `count` pairs one after the other
   Entries,  // `count` entries of `stride` bytes, each laid out as `fields`;
             // an entry that runs past the segment's end is cut there
 };
@@ -101,26 +103,18 @@ struct Segment {
   int offset;  // from the start of the block, or of the entry it lies in
   int size;
   SegmentKind kind;
-  std::span<const Segment> fields{};  // Fields and Entries
-  int count = 0;                      // Entries
+  int count = 0;                      // Pairs and Entries
   int stride = 0;                     // Entries
+  std::span<const Segment> fields{};  // Entries
 };
 
-inline constexpr Segment kPairFields[] = {
-    {"intact", 0, 1, SegmentKind::Byte},
-    {"working", 1, 1, SegmentKind::Byte},
-};
-inline constexpr Segment kHardpointFields[] = {
-    {"weapons", 0, 1, SegmentKind::Byte},
-    {"working", 1, 1, SegmentKind::Byte},
-};
 inline constexpr Segment kSchematicFields[] = {
     {"storage", 0, 1, SegmentKind::Byte}, {"run1", 1, 1, SegmentKind::Run},
     {"racks", 2, 1, SegmentKind::Byte},   {"run3", 3, 1, SegmentKind::Run},
     {"rackSize", 4, 1, SegmentKind::Byte}, {"run5", 5, 3, SegmentKind::Run},
 };
 
-constexpr Segment Pair(const char* name, int offset) { return {name, offset, 2, SegmentKind::Fields, kPairFields}; }
+constexpr Segment Pair(const char* name, int offset) { return {name, offset, 2, SegmentKind::Pair}; }
 
 inline constexpr Segment kSegments[] = {
     {"run0", 0, 9, SegmentKind::Run},
@@ -137,7 +131,7 @@ inline constexpr Segment kSegments[] = {
     {"cloakCost2", kCloak + 1, 1, SegmentKind::Byte},
     {"run53", 53, 2, SegmentKind::Run},
     Pair("probes", kProbesBarracks), Pair("barracks", kProbesBarracks + 2),
-    {"hardpoints", kHardpoints, 2 * kHardpointCount, SegmentKind::Entries, kHardpointFields, kHardpointCount, 2},
+    {"hardpoints", kHardpoints, 2 * kHardpointCount, SegmentKind::Pairs, kHardpointCount},
     {"run109", 109, 12, SegmentKind::Run},
     {"droneType", kDroneType, 1, SegmentKind::Byte},
     {"droneSpeed", kDroneSpeed, 1, SegmentKind::Byte},
@@ -150,8 +144,8 @@ inline constexpr Segment kSegments[] = {
     {"droneStorageWorking", kDroneStorageWorking, 1, SegmentKind::Byte},
     {"run132", 132, 3, SegmentKind::Run},
     // The last entry loses its last byte to the shuttles.
-    {"schematic", kSchematic, kShuttles - kSchematic, SegmentKind::Entries, kSchematicFields, kHardpointCount,
-     kSchematicStride},
+    {"schematic", kSchematic, kShuttles - kSchematic, SegmentKind::Entries, kHardpointCount, kSchematicStride,
+     kSchematicFields},
     Pair("shuttles", kShuttles),
     {"run336", 336, static_cast<int>(kSize) - 336, SegmentKind::Run},
 };
@@ -167,7 +161,6 @@ constexpr bool SegmentsTile(std::span<const Segment> segments, int offset, int s
   return at == offset + size;
 }
 static_assert(SegmentsTile(kSegments, 0, static_cast<int>(kSize)));
-static_assert(SegmentsTile(kPairFields, 0, 2) && SegmentsTile(kHardpointFields, 0, 2));
 static_assert(SegmentsTile(kSchematicFields, 0, kSchematicStride));
 }  // namespace block
 

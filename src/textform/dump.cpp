@@ -189,8 +189,16 @@ class DumpIo {
         case block::SegmentKind::Run:
           out_.Hex(bytes + from, static_cast<size_t>(to - from));
           break;
-        case block::SegmentKind::Fields:
-          Segments(segment.fields, bytes, from, to);
+        case block::SegmentKind::Pair:
+          Pair(bytes + from);
+          break;
+        case block::SegmentKind::Pairs:
+          out_.Put('[');
+          for (int i = 0; i < segment.count; ++i) {
+            if (i > 0) out_.Put(',');
+            Pair(bytes + from + 2 * i);
+          }
+          out_.Put(']');
           break;
         case block::SegmentKind::Entries:
           out_.Put('[');
@@ -203,6 +211,14 @@ class DumpIo {
       }
     }
     out_.Put('}');
+  }
+
+  void Pair(const uint8_t* pair) {
+    out_.Put('[');
+    out_.Int(pair[0]);
+    out_.Put(',');
+    out_.Int(pair[1]);
+    out_.Put(']');
   }
 
   JsonOut& out_;

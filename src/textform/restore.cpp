@@ -32,7 +32,16 @@ using simdjson::dom::element_type;
 
 static_assert(LineReader::kLinePadding >= simdjson::SIMDJSON_PADDING);
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted.append(text).push_back('"');
+  return quoted;
+}
+
+// "1 entry", "3 entries".
+std::string Counted(size_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
 
 std::string_view TypeName(element_type type) {
   switch (type) {
@@ -112,6 +121,9 @@ class RestoreIo {
     if (Failed()) return false;
     Frame& frame = Top();
     if (!Open(frame)) return false;
+    // Most members asked for this way (the values a dump leaves out) are
+    // not there, which the key bits tell at once.
+    if ((frame.keyBits & KeyBit(name)) == 0) return false;
     return std::any_of(frame.members.begin(), frame.members.end(),
                        [&](const Member& member) { return !member.taken && member.key == name; });
   }
@@ -270,6 +282,7 @@ class RestoreIo {
     bool pending = false;        // an entry not yet looked into
     element value;               // the entry, while pending
     std::vector<Member> members;
+    uint64_t keyBits = 0;  // KeyBit of every member's name
     size_t next = 0;   // where the next member is looked for first
     size_t taken = 0;
   };
@@ -283,12 +296,21 @@ class RestoreIo {
     frame.index = index;
     frame.pending = false;
     frame.members.clear();
+    frame.keyBits = 0;
     frame.next = 0;
     frame.taken = 0;
     return frame;
   }
   void Fill(Frame& frame, simdjson::dom::object object) {
-    for (const auto field : object) frame.members.push_back({field.key, field.value, false});
+    for (const auto field : object) {
+      frame.members.push_back({field.key, field.value, false});
+      frame.keyBits |= KeyBit(field.key);
+    }
+  }
+  // One of 64 bits for a member name, from its length and its ends.
+  static uint64_t KeyBit(std::string_view key) {
+    const size_t mix = key.empty() ? 0 : key.size() * 7 + static_cast<uint8_t>(key.front()) + static_cast<uint8_t>(key.back());
+    return uint64_t{1} << (mix & 63);
   }
   void PushObject(simdjson::dom::object object, const char* name, int64_t index) { Fill(Push(name, index), object); }
   void PushEntry(element value, const char* name, int64_t index) {
@@ -322,7 +344,7 @@ class RestoreIo {
         if (!path.empty()) path += '.';
         path += frame.name;
       }
-      if (frame.index >= 0) path += "[" + std::to_string(frame.index) + "]";
+      if (frame.index >= 0) path.append("[").append(std::to_string(frame.index)).append("]");
     }
     if (!name.empty()) {
       if (!path.empty()) path += '.';
@@ -402,7 +424,7 @@ class RestoreIo {
     if (!value || !Expect(name, *value, element_type::ARRAY, "an array")) return std::nullopt;
     const simdjson::dom::array entries = value->get_array().value_unsafe();
     if (exactly && entries.size() != *exactly) {
-      Fail(name, std::to_string(entries.size()) + " entries where " + std::to_string(*exactly) + " are needed");
+      Fail(name, Counted(entries.size(), "entry", "entries") + " where " + std::to_string(*exactly) + " are needed");
       return std::nullopt;
     }
     return entries;
@@ -451,7 +473,7 @@ class RestoreIo {
       return false;
     }
     if (digits.size() != 2 * size) {
-      Fail(name, std::to_string(digits.size() / 2) + " bytes where " + std::to_string(size) + " are needed");
+      Fail(name, Counted(digits.size() / 2, "byte", "bytes") + " where " + std::to_string(size) + " are needed");
       return false;
     }
     const auto* p = reinterpret_cast<const uint8_t*>(digits.data());
@@ -519,12 +541,22 @@ class RestoreIo {
           if (digits) DecodeHex(segment.name, *digits, bytes + from, static_cast<size_t>(to - from));
           break;
         }
-        case block::SegmentKind::Fields:
-          if (EnterObject(segment.name)) {
-            Segments(segment.fields, bytes, from, to);
+        case block::SegmentKind::Pair:
+          Pair(segment.name, bytes + from);
+          break;
+        case block::SegmentKind::Pairs: {
+          const auto pairs = TakeArray(segment.name, static_cast<size_t>(segment.count));
+          if (!pairs) break;
+          int index = 0;
+          for (element item : *pairs) {
+            PushEntry(item, segment.name, index);
+            Pair(nullptr, bytes + from + 2 * index);
             Pop();
+            ++index;
+            if (Failed()) return;
           }
           break;
+        }
         case block::SegmentKind::Entries: {
           const auto entries = TakeArray(segment.name, static_cast<size_t>(segment.count));
           if (!entries) break;
@@ -539,6 +571,19 @@ class RestoreIo {
           break;
         }
       }
+    }
+  }
+
+  // Two bytes given as [first, second].
+  void Pair(const char* name, uint8_t* pair) {
+    const auto values = TakeArray(name, 2);
+    if (!values) return;
+    int index = 0;
+    for (element item : *values) {
+      PushEntry(item, name, index);
+      Byte(nullptr, pair[index]);
+      Pop();
+      ++index;
     }
   }
 
