@@ -117,16 +117,9 @@ class RestoreIo {
 
   // A string member taken as it stands (a record type, a format name).
   std::optional<std::string_view> Word(const char* name) { return TakeString(name); }
-  bool Has(std::string_view name) {
-    if (Failed()) return false;
-    Frame& frame = Top();
-    if (!Open(frame)) return false;
-    // Most members asked for this way (the values a dump leaves out) are
-    // not there, which the key bits tell at once.
-    if ((frame.keyBits & KeyBit(name)) == 0) return false;
-    return std::any_of(frame.members.begin(), frame.members.end(),
-                       [&](const Member& member) { return !member.taken && member.key == name; });
-  }
+  // Whether the object the walk stands in has a member `name` not yet
+  // taken (a value the dump may leave out, a section).
+  bool Has(std::string_view name) { return !Failed() && Holds(name); }
 
   // What the head's size members gave, if anything.
   std::optional<int32_t> GivenSize() const { return size1_; }
@@ -275,16 +268,23 @@ class RestoreIo {
     element value;
     bool taken = false;
   };
-  // One object (or list entry) the walk stands in.
+  // One object (or list entry) the walk stands in. Its members are taken
+  // in order while they come in the order of the walk, as a dump writes
+  // them; the first taken out of order lists them all, with which are
+  // taken, and the rest are found in that list.
   struct Frame {
     const char* name = nullptr;  // the member it is, or the list it is an entry of
     int64_t index = -1;          // its place in that list
     bool pending = false;        // an entry not yet looked into
     element value;               // the entry, while pending
-    std::vector<Member> members;
-    uint64_t keyBits = 0;  // KeyBit of every member's name
-    size_t next = 0;   // where the next member is looked for first
+    bool entered = false;        // it is an object, entered
+    simdjson::dom::object object;
+    simdjson::dom::object::iterator cursor;  // the next member in order
+    simdjson::dom::object::iterator end;
     size_t taken = 0;
+    bool scattered = false;
+    std::vector<Member> members;  // once scattered
+    size_t next = 0;              // where the next member is looked for first
   };
 
   Frame& Top() { return frames_[depth_ - 1]; }
@@ -295,33 +295,44 @@ class RestoreIo {
     frame.name = name;
     frame.index = index;
     frame.pending = false;
-    frame.members.clear();
-    frame.keyBits = 0;
-    frame.next = 0;
+    frame.entered = false;
     frame.taken = 0;
+    frame.scattered = false;
+    frame.members.clear();
+    frame.next = 0;
     return frame;
   }
-  void Fill(Frame& frame, simdjson::dom::object object) {
-    for (const auto field : object) {
-      frame.members.push_back({field.key, field.value, false});
-      frame.keyBits |= KeyBit(field.key);
-    }
+  static void Enter(Frame& frame, simdjson::dom::object object) {
+    frame.entered = true;
+    frame.object = object;
+    frame.cursor = object.begin();
+    frame.end = object.end();
   }
-  // One of 64 bits for a member name, from its length and its ends.
-  static uint64_t KeyBit(std::string_view key) {
-    const size_t mix = key.empty() ? 0 : key.size() * 7 + static_cast<uint8_t>(key.front()) + static_cast<uint8_t>(key.back());
-    return uint64_t{1} << (mix & 63);
-  }
-  void PushObject(simdjson::dom::object object, const char* name, int64_t index) { Fill(Push(name, index), object); }
+  void PushObject(simdjson::dom::object object, const char* name, int64_t index) { Enter(Push(name, index), object); }
   void PushEntry(element value, const char* name, int64_t index) {
     Frame& frame = Push(name, index);
     frame.pending = true;
     frame.value = value;
   }
+  // Lists every member of the object, those taken so far (all before the
+  // cursor) marked.
+  static void Scatter(Frame& frame) {
+    frame.scattered = true;
+    frame.members.clear();
+    size_t i = 0;
+    for (auto it = frame.object.begin(); it != frame.end; ++it, ++i) {
+      frame.members.push_back({it.key(), it.value(), i < frame.taken});
+    }
+    frame.next = frame.taken;
+  }
+
   // Leaves the object the walk stands in; a member not taken is an error.
   void Pop() {
     Frame& frame = Top();
-    if (!Failed() && frame.taken < frame.members.size()) {
+    const bool allTaken = !frame.entered || (frame.scattered ? frame.taken == frame.members.size()
+                                                              : frame.cursor == frame.end);
+    if (!Failed() && !allTaken) {
+      if (!frame.scattered) Scatter(frame);
       for (const Member& member : frame.members) {
         if (member.taken) continue;
         const bool twice = std::any_of(frame.members.begin(), frame.members.end(),
@@ -335,7 +346,7 @@ class RestoreIo {
   }
 
   // The path of member `name` (none: the entry itself) of the object the
-  // walk stands in: "ships[1].shipName", "systemsBlock.impulse.working".
+  // walk stands in: "ships[1].shipName", "systemsBlock.impulse[1]".
   std::string PathTo(std::string_view name) const {
     std::string path;
     for (size_t i = 1; i < depth_; ++i) {
@@ -364,29 +375,22 @@ class RestoreIo {
       Fail(nullptr, "expected an object, found " + std::string(TypeName(frame.value.type())));
       return false;
     }
-    Fill(frame, object);
+    Enter(frame, object);
     return true;
   }
 
-  Member* Find(std::string_view name) {
+  // Whether the object the walk stands in has a member `name` not taken.
+  bool Holds(std::string_view name) {
     Frame& frame = Top();
-    if (!Open(frame)) return nullptr;
-    // Members usually come in the order of the walk.
-    if (frame.next < frame.members.size()) {
-      Member& member = frame.members[frame.next];
-      if (!member.taken && member.key == name) {
-        ++frame.next;
-        return &member;
+    if (!Open(frame) || !frame.entered) return false;
+    if (!frame.scattered) {
+      for (auto it = frame.cursor; it != frame.end; ++it) {
+        if (it.key_equals(name)) return true;
       }
+      return false;
     }
-    for (size_t i = 0; i < frame.members.size(); ++i) {
-      Member& member = frame.members[i];
-      if (!member.taken && member.key == name) {
-        frame.next = i + 1;
-        return &member;
-      }
-    }
-    return nullptr;
+    return std::any_of(frame.members.begin(), frame.members.end(),
+                       [&](const Member& member) { return !member.taken && member.key == name; });
   }
 
   // The value of member `name`, or of the entry itself when `name` is null.
@@ -397,14 +401,31 @@ class RestoreIo {
       frame.pending = false;
       return frame.value;
     }
-    Member* member = Find(name != nullptr ? name : "");
-    if (member == nullptr) {
-      if (!Failed()) error_ = "member " + Quoted(PathTo(name)) + " is missing";
-      return std::nullopt;
+    const std::string_view key = name != nullptr ? name : "";
+    if (!Open(frame)) return std::nullopt;
+    if (frame.entered && !frame.scattered) {
+      if (frame.cursor != frame.end && frame.cursor.key_equals(key)) {
+        const element value = frame.cursor.value();
+        ++frame.cursor;
+        ++frame.taken;
+        return value;
+      }
+      Scatter(frame);
     }
-    member->taken = true;
-    ++frame.taken;
-    return member->value;
+    const auto found = [&](size_t i) {
+      Member& member = frame.members[i];
+      if (member.taken || member.key != key) return false;
+      member.taken = true;
+      ++frame.taken;
+      frame.next = i + 1;
+      return true;
+    };
+    if (frame.next < frame.members.size() && found(frame.next)) return frame.members[frame.next - 1].value;
+    for (size_t i = 0; i < frame.members.size(); ++i) {
+      if (found(i)) return frame.members[i].value;
+    }
+    error_ = "member " + Quoted(PathTo(name)) + " is missing";
+    return std::nullopt;
   }
 
   bool Expect(const char* name, const element& value, element_type type, std::string_view wanted) {
@@ -480,7 +501,7 @@ class RestoreIo {
     for (size_t i = 0; i < size; ++i) {
       const uint8_t high = kHexValues[p[2 * i]];
       const uint8_t low = kHexValues[p[2 * i + 1]];
-      if ((high | low) == 0xFF || high > 15 || low > 15) {
+      if ((high | low) > 15) {
         const char bad = static_cast<char>(high > 15 ? p[2 * i] : p[2 * i + 1]);
         Fail(name, "not a hex string (" + Quoted(std::string(1, bad)) + " is no hex digit)");
         return false;

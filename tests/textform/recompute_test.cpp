@@ -64,6 +64,25 @@ struct TextEdit {
 };
 
 const std::vector<TextEdit> kEdits = {
+    {"members in any order read as in the order written",
+     [](Lines& l) {
+       // Every object of every line, at every depth, with its members reversed.
+       const std::function<Json(const Json&)> reversed = [&](const Json& value) {
+         if (value.is_array()) {
+           Json out = Json::array();
+           for (const Json& item : value) out.push_back(reversed(item));
+           return out;
+         }
+         if (!value.is_object()) return value;
+         Json out = Json::object();
+         std::vector<std::pair<std::string, Json>> members;
+         for (const auto& [key, member] : value.items()) members.emplace_back(key, reversed(member));
+         for (auto it = members.rbegin(); it != members.rend(); ++it) out[it->first] = it->second;
+         return out;
+       };
+       for (Json& line : l) line = reversed(line);
+     },
+     [](const Database& before, const Database& after) { EXPECT_TRUE(WrittenBytes(after) == WrittenBytes(before)); }},
     {"a longer ship name grows that ship's declared size",
      [](Lines& l) { Line(l, "ship", 1101)["shipName"] = "Resolute of the Long Watch"; },
      [](const Database& before, const Database& after) {
