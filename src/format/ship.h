@@ -99,7 +99,7 @@ enum class SegmentKind : uint8_t {
 };
 
 struct Segment {
-  const char* name;
+  std::string_view name;
   int offset;  // from the start of the block, or of the entry it lies in
   int size;
   SegmentKind kind;
@@ -114,7 +114,7 @@ inline constexpr Segment kSchematicFields[] = {
     {"rackSize", 4, 1, SegmentKind::Byte}, {"run5", 5, 3, SegmentKind::Run},
 };
 
-constexpr Segment Pair(const char* name, int offset) { return {name, offset, 2, SegmentKind::Pair}; }
+constexpr Segment Pair(std::string_view name, int offset) { return {name, offset, 2, SegmentKind::Pair}; }
 
 inline constexpr Segment kSegments[] = {
     {"run0", 0, 9, SegmentKind::Run},

@@ -243,10 +243,21 @@ class RestoreIo {
   }
 
   void Block(const char* name, Text& block) {
-    if (!EnterObject(name)) return;
+    const auto value = Take(name);
+    if (!value) return;
     const auto bytes = store_.Fresh(block::kSize);
-    Segments(block::kSegments, bytes.data(), 0, static_cast<int>(bytes.size()));
-    Pop();
+    const int size = static_cast<int>(bytes.size());
+    simdjson::dom::object object;
+    // The block as a dump writes it is read in one sweep; a block that
+    // differs from that in any way is walked member by member, which finds
+    // what is wrong.
+    if (value->get_object().get(object) != simdjson::SUCCESS ||
+        !QuickSegments(object, block::kSegments, bytes.data(), 0, size)) {
+      if (!Expect(name, *value, element_type::OBJECT, "an object")) return;
+      PushObject(value->get_object().value_unsafe(), name, -1);
+      Segments(block::kSegments, bytes.data(), 0, size);
+      Pop();
+    }
     block = Text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
 
@@ -404,7 +415,7 @@ class RestoreIo {
     const std::string_view key = name != nullptr ? name : "";
     if (!Open(frame)) return std::nullopt;
     if (frame.entered && !frame.scattered) {
-      if (frame.cursor != frame.end && frame.cursor.key_equals(key)) {
+      if (frame.cursor != frame.end && KeyIs(frame.cursor, key)) {
         const element value = frame.cursor.value();
         ++frame.cursor;
         ++frame.taken;
@@ -442,8 +453,12 @@ class RestoreIo {
 
   std::optional<simdjson::dom::array> TakeArray(const char* name, std::optional<size_t> exactly = std::nullopt) {
     const auto value = Take(name);
-    if (!value || !Expect(name, *value, element_type::ARRAY, "an array")) return std::nullopt;
-    const simdjson::dom::array entries = value->get_array().value_unsafe();
+    if (!value) return std::nullopt;
+    return ArrayOf(name, *value, exactly);
+  }
+  std::optional<simdjson::dom::array> ArrayOf(const char* name, const element& value, std::optional<size_t> exactly) {
+    if (!Expect(name, value, element_type::ARRAY, "an array")) return std::nullopt;
+    const simdjson::dom::array entries = value.get_array().value_unsafe();
     if (exactly && entries.size() != *exactly) {
       Fail(name, Counted(entries.size(), "entry", "entries") + " where " + std::to_string(*exactly) + " are needed");
       return std::nullopt;
@@ -489,26 +504,17 @@ class RestoreIo {
 
   // Hex digits into exactly `size` bytes.
   bool DecodeHex(const char* name, std::string_view digits, uint8_t* out, size_t size) {
+    if (QuickHex(digits, out, size)) return true;
     if (digits.size() % 2 != 0) {
       Fail(name, "odd-length hex string");
-      return false;
-    }
-    if (digits.size() != 2 * size) {
+    } else if (digits.size() != 2 * size) {
       Fail(name, Counted(digits.size() / 2, "byte", "bytes") + " where " + std::to_string(size) + " are needed");
-      return false;
+    } else {
+      const auto bad = std::find_if(digits.begin(), digits.end(),
+                                    [](char c) { return kHexValues[static_cast<uint8_t>(c)] > 15; });
+      Fail(name, "not a hex string (" + Quoted(std::string(1, *bad)) + " is no hex digit)");
     }
-    const auto* p = reinterpret_cast<const uint8_t*>(digits.data());
-    for (size_t i = 0; i < size; ++i) {
-      const uint8_t high = kHexValues[p[2 * i]];
-      const uint8_t low = kHexValues[p[2 * i + 1]];
-      if ((high | low) > 15) {
-        const char bad = static_cast<char>(high > 15 ? p[2 * i] : p[2 * i + 1]);
-        Fail(name, "not a hex string (" + Quoted(std::string(1, bad)) + " is no hex digit)");
-        return false;
-      }
-      out[i] = static_cast<uint8_t>(high << 4 | low);
-    }
-    return true;
+    return false;
   }
 
   // A JSON string (UTF-8, checked by the parser) into one byte per code
@@ -555,22 +561,26 @@ class RestoreIo {
       const int to = std::min(from + segment.size, end);
       switch (segment.kind) {
         case block::SegmentKind::Byte:
-          Byte(segment.name, bytes[from]);
+          Byte(segment.name.data(), bytes[from]);
           break;
         case block::SegmentKind::Run: {
-          const auto digits = TakeString(segment.name);
-          if (digits) DecodeHex(segment.name, *digits, bytes + from, static_cast<size_t>(to - from));
+          const auto digits = TakeString(segment.name.data());
+          if (digits) DecodeHex(segment.name.data(), *digits, bytes + from, static_cast<size_t>(to - from));
           break;
         }
         case block::SegmentKind::Pair:
-          Pair(segment.name, bytes + from);
+          Pair(segment.name.data(), bytes + from);
           break;
         case block::SegmentKind::Pairs: {
-          const auto pairs = TakeArray(segment.name, static_cast<size_t>(segment.count));
+          const auto pairs = TakeArray(segment.name.data(), static_cast<size_t>(segment.count));
           if (!pairs) break;
           int index = 0;
           for (element item : *pairs) {
-            PushEntry(item, segment.name, index);
+            if (QuickPair(item, bytes + from + 2 * index)) {
+              ++index;
+              continue;
+            }
+            PushEntry(item, segment.name.data(), index);
             Pair(nullptr, bytes + from + 2 * index);
             Pop();
             ++index;
@@ -579,11 +589,11 @@ class RestoreIo {
           break;
         }
         case block::SegmentKind::Entries: {
-          const auto entries = TakeArray(segment.name, static_cast<size_t>(segment.count));
+          const auto entries = TakeArray(segment.name.data(), static_cast<size_t>(segment.count));
           if (!entries) break;
           int index = 0;
           for (element item : *entries) {
-            PushEntry(item, segment.name, index);
+            PushEntry(item, segment.name.data(), index);
             if (Open(Top())) Segments(segment.fields, bytes, from + index * segment.stride, to);
             Pop();
             ++index;
@@ -595,9 +605,105 @@ class RestoreIo {
     }
   }
 
+  // A pair as a dump writes it, two bytes in an array, read at once; any
+  // other value goes the way that can say what is wrong with it.
+  static bool QuickPair(const element& value, uint8_t* pair) {
+    simdjson::dom::array values;
+    if (value.get_array().get(values) != simdjson::SUCCESS) return false;
+    int index = 0;
+    for (const element item : values) {
+      int64_t number = 0;
+      if (index == 2 || item.get_int64().get(number) != simdjson::SUCCESS || number < 0 || number > 0xFF) return false;
+      pair[index++] = static_cast<uint8_t>(number);
+    }
+    return index == 2;
+  }
+
+  // The segments from `base` on, when the object holds exactly their
+  // members, in order, each of its kind and width; false otherwise.
+  static bool QuickSegments(simdjson::dom::object object, std::span<const block::Segment> segments, uint8_t* bytes,
+                            int base, int end) {
+    auto member = object.begin();
+    const auto last = object.end();
+    for (const block::Segment& segment : segments) {
+      const int from = base + segment.offset;
+      if (from >= end) break;
+      const int to = std::min(from + segment.size, end);
+      if (member == last || !KeyIs(member, segment.name)) return false;
+      const element value = member.value();
+      ++member;
+      switch (segment.kind) {
+        case block::SegmentKind::Byte: {
+          int64_t number = 0;
+          if (value.get_int64().get(number) != simdjson::SUCCESS || number < 0 || number > 0xFF) return false;
+          bytes[from] = static_cast<uint8_t>(number);
+          break;
+        }
+        case block::SegmentKind::Run: {
+          std::string_view digits;
+          if (value.get_string().get(digits) != simdjson::SUCCESS ||
+              !QuickHex(digits, bytes + from, static_cast<size_t>(to - from))) {
+            return false;
+          }
+          break;
+        }
+        case block::SegmentKind::Pair:
+          if (!QuickPair(value, bytes + from)) return false;
+          break;
+        case block::SegmentKind::Pairs:
+        case block::SegmentKind::Entries: {
+          simdjson::dom::array entries;
+          if (value.get_array().get(entries) != simdjson::SUCCESS) return false;
+          int index = 0;
+          for (const element entry : entries) {
+            if (index == segment.count) return false;
+            if (segment.kind == block::SegmentKind::Pairs) {
+              if (!QuickPair(entry, bytes + from + 2 * index)) return false;
+            } else {
+              simdjson::dom::object fields;
+              if (entry.get_object().get(fields) != simdjson::SUCCESS ||
+                  !QuickSegments(fields, segment.fields, bytes, from + index * segment.stride, to)) {
+                return false;
+              }
+            }
+            ++index;
+          }
+          if (index != segment.count) return false;
+          break;
+        }
+      }
+    }
+    return member == last;
+  }
+
+  // A member's name compared in place; names are short.
+  static bool KeyIs(const simdjson::dom::object::iterator& member, std::string_view name) {
+    if (member.key_length() != name.size()) return false;
+    const char* key = member.key_c_str();
+    for (size_t i = 0; i < name.size(); ++i) {
+      if (key[i] != name[i]) return false;
+    }
+    return true;
+  }
+
+  // Hex digits into exactly `size` bytes; false for anything else.
+  static bool QuickHex(std::string_view digits, uint8_t* out, size_t size) {
+    if (digits.size() != 2 * size) return false;
+    const auto* p = reinterpret_cast<const uint8_t*>(digits.data());
+    for (size_t i = 0; i < size; ++i) {
+      const uint8_t high = kHexValues[p[2 * i]];
+      const uint8_t low = kHexValues[p[2 * i + 1]];
+      if ((high | low) > 15) return false;
+      out[i] = static_cast<uint8_t>(high << 4 | low);
+    }
+    return true;
+  }
+
   // Two bytes given as [first, second].
   void Pair(const char* name, uint8_t* pair) {
-    const auto values = TakeArray(name, 2);
+    const auto value = Take(name);
+    if (!value || QuickPair(*value, pair)) return;
+    const auto values = ArrayOf(name, *value, 2);
     if (!values) return;
     int index = 0;
     for (element item : *values) {
