@@ -3,6 +3,7 @@
 //
 //   sample-base.db      a multiplayer campaign in the base layout
 //   sample-ostrel.db    a single-player campaign in the Ostrel layout
+//   sample-damaged.db   the base sample damaged, for campdb --check
 //   sample-shiplist.txt a shiplist with the ship types the samples use
 //
 // The databases are composed field by field with the test database builder.
@@ -167,7 +168,12 @@ News MakeNews(int32_t id, const std::string& text) {
 // Multiplayer campaign, base layout: two human players, an AI player holding
 // a starbase, an AI raider with nothing but warships, shipyard vessels with
 // bids on them, and news.
-Bytes BaseSample() {
+//
+// Damaged, the same campaign as a server might leave it after a bad day: a
+// ship entry that missed a refit, a ship whose captain's account is gone, an
+// object of a class the tool does not know, stored out of id order, and the
+// file cut short inside the last news story.
+Bytes BaseSample(bool damaged = false) {
   Database db;
   db.header.saveVersion = {'S', 'V', '0', '7'};
   db.header.lastObjectId = 1310;
@@ -214,16 +220,30 @@ Bytes BaseSample() {
   const Character warden = MakeCharacter(1003, "Warden of Tessaly", 2, 6, {&bastion, &talon}, 0);
   const Character raider = MakeCharacter(1004, "Drift Raider", 8, 1, {&pike}, 0);
 
+  if (damaged) aria.ships[1].bpv = 130;
+
   db.Add(aria);
   db.Add(brannoc);
   db.Add(warden);
   db.Add(raider);
   for (const Ship* s : {&vanguard, &harbor, &lance, &bastion, &talon, &pike, &yard1, &yard2}) db.Add(*s);
+  if (damaged) db.Add(MakeShip(1109, 1005, 3, "FF-Skiff", "Orphan", 1));
   db.Add(MakeBid(1201, yard1, 1001, 480, 248));
   db.Add(MakeBid(1202, yard2, 1002, 150, 249));
   db.Add(MakeNews(1301, "Aria Voss drove the raiders out of the Kell Reach."));
+  if (damaged) {
+    RawObject log;
+    log.frame.tag = ".?AVtMissionLog@@";
+    Record head(".?AVtMissionLog@@");
+    head.objectId = 1250;
+    head.PutLead(log.body);
+    log.body += "mission 17: convoy reached Harrow";
+    db.Add(log);
+  }
   db.Add(MakeNews(1302, "The Warden of Tessaly fortifies Bastion Prime."));
-  return ToBytes(db, Layout::Base);
+  Bytes bytes = ToBytes(db, Layout::Base);
+  if (damaged) bytes.resize(bytes.size() - 20);
+  return bytes;
 }
 
 // Single-player campaign, Ostrel layout, in its fourth era: the captain is
@@ -366,6 +386,7 @@ int main(int argc, char** argv) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   const bool ok = WriteFile(folder + "sample-base.db", BaseSample()) &&
                   WriteFile(folder + "sample-ostrel.db", OstrelSample()) &&
+                  WriteFile(folder + "sample-damaged.db", BaseSample(true)) &&
                   WriteFile(folder + "sample-shiplist.txt", Shiplist());
   return ok ? 0 : 1;
 }

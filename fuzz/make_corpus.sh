@@ -36,3 +36,14 @@ done
 # The saved hostile and once-failing inputs are seeds as well.
 cp "$here/../tests/regressions/load_database/"* "$load/"
 cp "$here/../tests/regressions/edit_session/"* "$edit/"
+
+# The check takes a database input like the loader's, and with its second
+# bit set leaves the layout to be found from the bytes: the loader's seeds,
+# and the samples with their layout left to the check.
+check="$here/corpus/check"
+rm -rf "$check"
+mkdir -p "$check"
+cp "$load/"* "$check/"
+for s in base ostrel damaged; do
+  { printf '\002'; cat "$examples/sample-$s.db"; } > "$check/sample-$s-detected"
+done

@@ -1,11 +1,12 @@
 // campdb-gen: writes a large, well-formed campaign database for measuring
 // the tool.
 //
-//   campdb-gen [--ostrel] [--seed N] OBJECTS OUTPUT
+//   campdb-gen [--ostrel] [--seed N] [--map COLUMNSxROWS] OBJECTS OUTPUT
 //
 // OBJECTS is the number of misc objects after the political record: human
 // and AI players with their ships, shipyard vessels, bids and news stories,
-// in ascending objectId order. The map has 40 x 30 hexes. --ostrel writes
+// in ascending objectId order. The map has 40 x 30 hexes unless --map gives
+// its size (at most 2000 x 2000). --ostrel writes
 // the Ostrel layout instead of the base layout. The same arguments always
 // give the same file.
 
@@ -21,7 +22,7 @@
 namespace {
 
 void Usage() {
-  std::fputs("Usage: campdb-gen [--ostrel] [--seed N] OBJECTS OUTPUT\n", stderr);
+  std::fputs("Usage: campdb-gen [--ostrel] [--seed N] [--map COLUMNSxROWS] OBJECTS OUTPUT\n", stderr);
 }
 
 template <typename T>
@@ -42,6 +43,15 @@ int main(int argc, char** argv) {
       options.layout = campdb::testdb::Layout::Ostrel;
     } else if (arg == "--seed" && i + 1 < argc) {
       if (!ParseNumber(argv[++i], options.seed)) {
+        Usage();
+        return 2;
+      }
+    } else if (arg == "--map" && i + 1 < argc) {
+      const std::string_view size = argv[++i];
+      const size_t by = size.find('x');
+      if (by == std::string_view::npos || !ParseNumber(size.substr(0, by), options.columns) ||
+          !ParseNumber(size.substr(by + 1), options.rows) || options.columns < 0 || options.rows < 0 ||
+          options.columns > 2000 || options.rows > 2000) {
         Usage();
         return 2;
       }

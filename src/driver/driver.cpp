@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console.h"
+#include "driver/actions.h"
 #include "driver/input_file.h"
 #include "driver/loader.h"
 #include "editor/edit_menu.h"
@@ -31,38 +33,6 @@ constexpr int kExitIncomplete = 3;
 constexpr std::string_view kEndOfInput = "End of input, terminating program";
 
 enum class RunMode { Clean, Edit, Report };
-
-void PrintUsage(Console& console) {
-  console.WriteLine("Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]");
-  console.WriteLine("       campdb -h | --help | --version");
-  console.WriteLine();
-  console.WriteLine("Loads a campaign database and cleans it, edits it or reports on it.");
-  console.WriteLine("File names that are not given are asked for when they are needed:");
-  console.WriteLine("  INPUT-DB     the campaign database to load; it is never changed");
-  console.WriteLine("  REPORT-FILE  the text report written in Report mode");
-  console.WriteLine("  OUTPUT-DB    the new database written in Clean and Edit modes");
-  console.WriteLine();
-  console.WriteLine("Modes, chosen at a prompt:");
-  console.WriteLine("  C  clean: drop stale objects and write a new database");
-  console.WriteLine("  E  edit: change records through menus and write a new database");
-  console.WriteLine("  R  report: write a readable report of the whole database");
-  console.WriteLine();
-  console.WriteLine("Variants, chosen at a prompt: the Ostrel layout (y) or the base layout (n).");
-  console.WriteLine("Clean and Edit also write camp.info and version.info in the current folder.");
-  console.WriteLine();
-  console.WriteLine("Every answer is read from standard input, so a run can be scripted:");
-  console.WriteLine("  printf 'n\\nR\\n' | campdb camp.db report.txt");
-  console.WriteLine();
-  console.WriteLine("Exit status:");
-  console.WriteLine("  0  the run did what was asked");
-  console.WriteLine("  1  the report or output database could not be opened or written,");
-  console.WriteLine("     or standard input ended before the run could start");
-  console.WriteLine("  2  the input database cannot be opened");
-  console.WriteLine("  3  the input database is damaged or incomplete: the run still did its");
-  console.WriteLine("     job, and standard error says what was incomplete");
-  console.WriteLine();
-  console.WriteLine("The manual: man campdb");
-}
 
 // A file name from the command line, else asked for.
 std::optional<std::string> FileName(int argc, char** argv, int position, std::string_view what, Console& console) {
@@ -114,17 +84,7 @@ void TearDown(Database& db, Console& console) {
 int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
   Console console(in, out, &err);
 
-  if (argc > 1) {
-    const std::string_view first = argv[1];
-    if (first == "-h" || first == "--help") {
-      PrintUsage(console);
-      return kExitOk;
-    }
-    if (first == "--version") {
-      console.WriteLine(Cat("campdb ", CAMPDB_VERSION));
-      return kExitOk;
-    }
-  }
+  if (argc > 1 && IsOptionLine(argv[1])) return RunOptions(std::vector<std::string>(argv + 1, argv + argc), out, err);
 
   const auto inputName = FileName(argc, argv, 1, "input db file", console);
   if (!inputName) {

@@ -29,12 +29,16 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
   ReadRecord(in, db.header, context);
   NoteEnd(in, outcome, Part::Header);
   observer.Finished(LoadStep::Header);
+  size_t start = in.Position();
   ReadRecord(in, db.campaign, context);
   db.facts = DeriveCampaignFacts(db.campaign, db.layout);
   NoteEnd(in, outcome, Part::Campaign);
+  observer.RecordRead(LoadStep::Campaign, 0, start, in.Position());
   observer.Finished(LoadStep::Campaign);
+  start = in.Position();
   ReadRecord(in, db.map, context);
   NoteEnd(in, outcome, Part::Map);
+  observer.RecordRead(LoadStep::Map, 0, start, in.Position());
   observer.Finished(LoadStep::Map);
 
   // The map announces columns * rows hexes; only those the file holds are
@@ -49,12 +53,16 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
       NoteEnd(in, outcome, Part::Hexes, i);
       break;
     }
+    start = in.Position();
     ReadRecord(in, db.hexes.emplace_back(), context);
     NoteEnd(in, outcome, Part::Hexes, i);
+    observer.RecordRead(LoadStep::Hexes, i, start, in.Position());
   }
   observer.Finished(LoadStep::Hexes);
+  start = in.Position();
   ReadRecord(in, db.political, context);
   NoteEnd(in, outcome, Part::Political);
+  observer.RecordRead(LoadStep::Political, 0, start, in.Position());
   observer.Finished(LoadStep::Political);
 
   // The header counts every record after it: campaign, map, political
@@ -83,6 +91,7 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
     }
     db.objects.push_back(ReadObjectBody(in, frame, context));
     NoteEnd(in, outcome, Part::Objects, index);
+    observer.ObjectRead(index, frame, in.Position());
     outcome.unloadedFrom = in.Position();
   }
   db.loadedCount = static_cast<int64_t>(db.objects.size());

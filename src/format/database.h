@@ -75,6 +75,10 @@ class LoadObserver {
   virtual void Finished(LoadStep) {}
   // The number of misc objects the header announces (may be 0 or less).
   virtual void ObjectsAnnounced(int64_t) {}
+  // A framed record was read: the campaign, map or political record, hex
+  // `index`, or misc object `index`, from byte `start` up to `end`.
+  virtual void RecordRead(LoadStep /*step*/, int64_t /*index*/, size_t /*start*/, size_t /*end*/) {}
+  virtual void ObjectRead(int64_t /*index*/, const ObjectFrame& /*frame*/, size_t /*end*/) {}
   // The framing of the next object failed; the load stops after this.
   virtual void FrameFailed(const ObjectFrame&) {}
 };

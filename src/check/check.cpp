@@ -1,0 +1,483 @@
+#include "check/check.h"
+
+#include <algorithm>
+#include <array>
+#include <type_traits>
+#include <cstdio>
+#include <utility>
+
+#include "check/field_inspector.h"
+#include "console/console.h"
+#include "format/layout_detection.h"
+
+namespace campdb {
+
+namespace {
+
+struct KindInfo {
+  std::string_view word;
+  Severity severity;
+};
+
+// In the order of ProblemKind.
+constexpr std::array<KindInfo, kProblemKinds> kKinds = {{
+    {"size-mismatch", Severity::Error},
+    {"objects-missing", Severity::Error},
+    {"hexes-missing", Severity::Error},
+    {"record-cut", Severity::Error},
+    {"length-cut", Severity::Error},
+    {"list-cut", Severity::Error},
+    {"ids-out-of-order", Severity::Warning},
+    {"duplicate-id", Severity::Warning},
+    {"captain-missing", Severity::Warning},
+    {"captain-not-character", Severity::Warning},
+    {"ship-entry-missing", Severity::Warning},
+    {"ship-entry-differs", Severity::Warning},
+    {"size-too-small", Severity::Warning},
+    {"unrecognised-class", Severity::Warning},
+    {"trailing-bytes", Severity::Warning},
+    {"layout-unknown", Severity::Warning},
+    {"negative-length", Severity::Note},
+    {"negative-count", Severity::Note},
+    {"tag-closing-bytes", Severity::Note},
+}};
+
+// Bytes of the file as a message shows them: in quotes, printable ASCII as
+// it is and every other byte as \xNN, at most 40 of them.
+std::string Shown(Text bytes) {
+  constexpr size_t kMost = 40;
+  std::string shown = "\"";
+  for (size_t i = 0; i < bytes.size() && i < kMost; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+      shown += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      shown += hex;
+    }
+  }
+  shown += '"';
+  if (bytes.size() > kMost) shown += Cat("... (", bytes.size(), " bytes)");
+  return shown;
+}
+
+void Push(CheckReport& report, Problem problem) {
+  problem.found = report.problems.size();
+  report.problems.push_back(std::move(problem));
+}
+
+// An object's id; none for an object of unrecognised class too short to
+// hold one.
+std::optional<int32_t> IdOf(const MiscObject& object) {
+  if (const auto* unrecognised = std::get_if<UnrecognisedObject>(&object)) {
+    if (unrecognised->objectId == -1) return std::nullopt;
+  }
+  return ObjectIdOf(object);
+}
+
+std::string Article(ObjectKind kind) {
+  switch (kind) {
+    case ObjectKind::NewsStory: return "a news story";
+    case ObjectKind::Character: return "a character";
+    case ObjectKind::Ship: return "a ship";
+    case ObjectKind::Bid: return "a bid";
+    case ObjectKind::Unrecognised: break;
+  }
+  return "an object of unrecognised class";
+}
+
+// Watches the load: reads every record again with a FieldInspector as the
+// load takes it, and keeps where each object begins and why the list
+// stopped.
+class CheckWalk final : public LoadObserver {
+ public:
+  CheckWalk(Database& db, CheckReport& report)
+      : db_(db), report_(report), bytes_(db.source.Bytes()), context_{db.layout, &db.facts, &store_} {}
+
+  void Finished(LoadStep step) override {
+    if (step == LoadStep::Header) Inspect<tPrelimData>(0, "header");
+  }
+  void RecordRead(LoadStep step, int64_t index, size_t start, size_t) override {
+    switch (step) {
+      case LoadStep::Header:
+        return;
+      case LoadStep::Campaign:
+        return Inspect<tCampaignObject>(start, "campaign record");
+      case LoadStep::Map:
+        return Inspect<tMapObject>(start, "map record");
+      case LoadStep::Hexes:
+        return Inspect<tMapHex>(start, Cat("hex ", index));
+      case LoadStep::Political:
+        HexesHeld(start);
+        return Inspect<tPoliticalObject>(start, "political record");
+    }
+  }
+  void ObjectRead(int64_t index, const ObjectFrame& frame, size_t) override {
+    starts_.push_back(frame.start);
+    InspectObject(index, frame.start);
+  }
+  void ObjectsAnnounced(int64_t count) override { announced_ = count; }
+  void FrameFailed(const ObjectFrame& frame) override {
+    const auto index = static_cast<int64_t>(db_.objects.size());
+    const int64_t missing = announced_ - index;
+    const size_t size = bytes_.size();
+    const std::string record = Cat("object ", index);
+    const std::string notLoaded = Cat(Grouped(missing), " of the ", Grouped(announced_), " objects announced and ",
+                                      Grouped(static_cast<int64_t>(size - std::min(frame.start, size))),
+                                      " bytes are not loaded");
+    if (frame.result == FrameResult::SizeMismatch && frame.start + 8 <= size) {
+      Add(ProblemKind::SizeMismatch, index, std::nullopt, frame.start, record,
+          Cat("its size words differ (", frame.declaredSize, " vs ", frame.declaredSize2,
+              "); loading stops here: ", notLoaded));
+    } else if (frame.start < size) {
+      Add(ProblemKind::ObjectsMissing, index, std::nullopt, frame.start, record,
+          Cat("the file ends inside its size words: ", notLoaded));
+    } else {
+      Add(ProblemKind::ObjectsMissing, index, std::nullopt, frame.start, record,
+          Cat("the file ends before this object: ", Grouped(missing), " of the ", Grouped(announced_),
+              " objects announced are not in it"));
+    }
+  }
+
+  const std::vector<size_t>& ObjectStarts() const { return starts_; }
+  // Records the file holds whole: the campaign, map and political records,
+  // hexes and objects in which the reading did not meet the end.
+  int64_t WholeRecords() const { return wholeRecords_; }
+
+ private:
+  // The hexes stop where the file ends; the political record is read next.
+  void HexesHeld(size_t start) {
+    const int64_t announced = db_.map.HexesAnnounced();
+    if (db_.hexCount() >= announced) return;
+    Add(ProblemKind::HexesMissing, std::nullopt, std::nullopt, start, Cat("hex ", db_.hexCount()),
+        Cat("the map announces ", Grouped(announced), " hexes (", db_.map.columns, " columns x ", db_.map.rows,
+            " rows), but the file ends after ", Grouped(db_.hexCount())));
+  }
+
+  template <class Record>
+  void Inspect(size_t start, std::string record) {
+    ByteReader in(bytes_);
+    in.ReadRun(static_cast<int64_t>(start));
+    FieldInspector inspector(in, bytes_, context_);
+    Record scratch;
+    scratch.Fields(inspector, db_.layout);
+    Take(inspector, record, std::nullopt, std::nullopt);
+    if (!inspector.EndMet() && !std::is_same_v<Record, tPrelimData>) ++wholeRecords_;
+  }
+
+  template <class Record>
+  void InspectBody(FieldInspector& inspector, const ObjectFrame& frame) {
+    inspector.SetFrame(frame, Record::kClassTag);
+    Record scratch;
+    scratch.Fields(inspector, db_.layout);
+  }
+
+  void InspectObject(int64_t index, size_t start) {
+    ByteReader in(bytes_);
+    in.ReadRun(static_cast<int64_t>(start));
+    FieldInspector inspector(in, bytes_, context_);
+    const ObjectFrame frame = inspector.ReadFrame();
+    const std::optional<int32_t> id = IdOf(db_.objects.back());
+    const std::string record = Cat("object ", index);
+    switch (frame.kind) {
+      case ObjectKind::NewsStory:
+        InspectBody<tNewsStory>(inspector, frame);
+        break;
+      case ObjectKind::Character:
+        InspectBody<tServCharacter>(inspector, frame);
+        break;
+      case ObjectKind::Ship:
+        InspectBody<tShip>(inspector, frame);
+        break;
+      case ObjectKind::Bid:
+        InspectBody<tAuctionItem>(inspector, frame);
+        break;
+      case ObjectKind::Unrecognised:
+        inspector.SkipBody(frame);
+        Add(ProblemKind::UnrecognisedClass, index, id, start, record,
+            Cat("its class tag ", Shown(frame.tag),
+                frame.tagLengthWord != static_cast<int64_t>(frame.tag.size())
+                    ? Cat(" (length stored as ", frame.tagLengthWord, ")")
+                    : std::string(),
+                " names no known kind; Edit writes it back as it is"));
+        break;
+    }
+    if (frame.kind != ObjectKind::Unrecognised) {
+      const Text closing = frame.tag.substr(frame.tag.size() - 2);
+      if (closing != "@@") {
+        Add(ProblemKind::TagClosingBytes, index, id, start + 12 + frame.tag.size() - 2, record,
+            Cat("its class tag ends in ", Shown(closing), ", not \"@@\"; a write closes it with \"@@\""));
+      }
+    }
+    Take(inspector, record, index, id);
+    if (!inspector.EndMet()) ++wholeRecords_;
+  }
+
+  void Take(const FieldInspector& inspector, const std::string& record, std::optional<int64_t> index,
+            std::optional<int32_t> id) {
+    for (const FieldFinding& found : inspector.Findings()) {
+      Add(found.kind, index, id, found.offset, record, found.message);
+    }
+  }
+
+  void Add(ProblemKind kind, std::optional<int64_t> index, std::optional<int32_t> id, size_t offset,
+           const std::string& record, std::string message) {
+    Push(report_, Problem{kind, index, id, offset, record, std::move(message)});
+  }
+
+  Database& db_;
+  CheckReport& report_;
+  std::span<const uint8_t> bytes_;
+  // Where a ship's systems block cut by the end of the file is kept while
+  // it is read again.
+  TextStore store_;
+  ReadContext context_;
+  std::vector<size_t> starts_;
+  int64_t announced_ = 0;
+  int64_t wholeRecords_ = 0;
+};
+
+// The checks that look at the objects as loaded, side by side.
+class ObjectChecks {
+ public:
+  ObjectChecks(const Database& db, const std::vector<size_t>& starts, bool allLoaded, CheckReport& report)
+      : db_(db),
+        starts_(starts),
+        report_(report),
+        count_(std::min(db.objects.size(), starts.size())),
+        // Where loading stopped early, what is not found may be among the
+        // objects not loaded.
+        nowhere_(allLoaded ? "in the file" : "among the objects loaded") {}
+
+  void Run() {
+    Ids();
+    for (size_t i = 0; i < count_; ++i) {
+      if (const auto* ship = std::get_if<tShip>(&db_.objects[i])) Captain(i, *ship);
+      if (const auto* character = std::get_if<tServCharacter>(&db_.objects[i])) Entries(i, *character);
+    }
+  }
+
+ private:
+  // Ids must ascend through the list, each object's its own.
+  void Ids() {
+    for (size_t i = 1; i < count_; ++i) {
+      const int32_t id = ObjectIdOf(db_.objects[i]);
+      const int32_t before = ObjectIdOf(db_.objects[i - 1]);
+      if (id < before) {
+        Add(ProblemKind::IdsOutOfOrder, i,
+            Cat("its id ", id, " is below the id ", before, " of the object before it; lookups by id take the first "
+                                                             "object with an id"));
+      }
+    }
+    std::vector<std::pair<int32_t, size_t>> ids;
+    ids.reserve(count_);
+    for (size_t i = 0; i < count_; ++i) {
+      if (const auto id = IdOf(db_.objects[i])) ids.emplace_back(*id, i);
+    }
+    std::sort(ids.begin(), ids.end());
+    // Every object after the first with its id, which it names.
+    size_t first = 0;
+    for (size_t k = 1; k < ids.size(); ++k) {
+      if (ids[k].first != ids[first].first) {
+        first = k;
+        continue;
+      }
+      Add(ProblemKind::DuplicateId, ids[k].second,
+          Cat("object ", ids[first].second, " has the same id; a lookup by id finds only one of them"));
+    }
+  }
+
+  void Captain(size_t i, const tShip& ship) {
+    if (ship.captainId == 0) return;
+    const int64_t at = db_.index.Find(db_.objects, ship.captainId);
+    if (at < 0) {
+      Add(ProblemKind::CaptainMissing, i, Cat("its captain, id ", ship.captainId, ", is not ", nowhere_));
+      return;
+    }
+    const ObjectKind kind = KindOf(db_.objects[static_cast<size_t>(at)]);
+    if (kind != ObjectKind::Character) {
+      Add(ProblemKind::CaptainNotCharacter, i,
+          Cat("its captain id ", ship.captainId, " names object ", at, ", ", Article(kind), ", not a character"));
+    }
+  }
+
+  void Entries(size_t i, const tServCharacter& character) {
+    for (size_t k = 0; k < character.ships.size(); ++k) {
+      const CharacterShipEntry& entry = character.ships[k];
+      const std::string which = Cat("ship entry ", k, " (id ", entry.shipId, ")");
+      const int64_t at = db_.index.Find(db_.objects, entry.shipId);
+      if (at < 0) {
+        Add(ProblemKind::ShipEntryMissing, i, Cat(which, " names no object ", nowhere_));
+        continue;
+      }
+      const auto* ship = std::get_if<tShip>(&db_.objects[static_cast<size_t>(at)]);
+      if (ship == nullptr) {
+        Add(ProblemKind::ShipEntryMissing, i,
+            Cat(which, " names object ", at, ", ", Article(KindOf(db_.objects[static_cast<size_t>(at)])),
+                ", not a ship"));
+        continue;
+      }
+      std::string differs;
+      const auto note = [&](std::string_view field, const std::string& mine, const std::string& theirs) {
+        differs += Cat(differs.empty() ? "" : ", ", field, " ", mine, " vs ", theirs);
+      };
+      if (entry.bpv != ship->bpv) note("bpv", std::to_string(entry.bpv), std::to_string(ship->bpv));
+      if (entry.hullClass != ship->hullClass) {
+        note("hull class", std::to_string(entry.hullClass), std::to_string(ship->hullClass));
+      }
+      if (entry.shipType != ship->shipType) note("type", Shown(entry.shipType), Shown(ship->shipType));
+      if (entry.shipName != ship->shipName) note("name", Shown(entry.shipName), Shown(ship->shipName));
+      if (!differs.empty()) {
+        Add(ProblemKind::ShipEntryDiffers, i, Cat(which, " differs from the ship (object ", at, "): ", differs));
+      }
+    }
+  }
+
+  void Add(ProblemKind kind, size_t i, std::string message) {
+    Push(report_,
+         Problem{kind, static_cast<int64_t>(i), IdOf(db_.objects[i]), starts_[i], Cat("object ", i), std::move(message)});
+  }
+
+  const Database& db_;
+  const std::vector<size_t>& starts_;
+  CheckReport& report_;
+  size_t count_;
+  std::string_view nowhere_;
+};
+
+void AddProblem(CheckReport& report, ProblemKind kind, std::optional<int64_t> index, std::optional<size_t> offset,
+                std::string record, std::string message) {
+  Push(report, Problem{kind, index, std::nullopt, offset, std::move(record), std::move(message)});
+}
+
+// What the load left after the last object it read.
+void CheckLoadOutcome(const Database& db, const LoadOutcome& outcome, CheckReport& report) {
+  const size_t size = db.source.size;
+  if (outcome.stop == FrameResult::Read && outcome.unloadedFrom < size) {
+    AddProblem(report, ProblemKind::TrailingBytes, std::nullopt, outcome.unloadedFrom, "file",
+               Cat(Grouped(static_cast<int64_t>(size - outcome.unloadedFrom)),
+                   " bytes follow the last object the header announces; Edit writes them back, Clean drops them"));
+  }
+  // Every incomplete load is an error, whatever the walk made of it.
+  if (!outcome.Complete() && report.Count(Severity::Error) == 0) {
+    AddProblem(report, ProblemKind::RecordCut, std::nullopt, size, "file", "the load met the end of the file");
+  }
+}
+
+}  // namespace
+
+Severity SeverityOf(ProblemKind kind) { return kKinds[static_cast<size_t>(kind)].severity; }
+
+std::string_view SeverityWord(Severity severity) {
+  switch (severity) {
+    case Severity::Error: return "error";
+    case Severity::Warning: return "warning";
+    case Severity::Note: return "note";
+  }
+  return "note";
+}
+
+std::string_view ProblemKindWord(ProblemKind kind) { return kKinds[static_cast<size_t>(kind)].word; }
+
+std::string_view ClassWord(ObjectKind kind) {
+  switch (kind) {
+    case ObjectKind::NewsStory: return "news-story";
+    case ObjectKind::Character: return "character";
+    case ObjectKind::Ship: return "ship";
+    case ObjectKind::Bid: return "bid";
+    case ObjectKind::Unrecognised: break;
+  }
+  return "unrecognised";
+}
+
+std::string Grouped(int64_t number) {
+  std::string digits = std::to_string(number);
+  const int64_t first = number < 0 ? 1 : 0;
+  for (auto at = static_cast<int64_t>(digits.size()) - 3; at > first; at -= 3) {
+    digits.insert(static_cast<size_t>(at), ",");
+  }
+  return digits;
+}
+
+int64_t CheckReport::Count(Severity severity) const {
+  return std::count_if(problems.begin(), problems.end(),
+                       [&](const Problem& problem) { return SeverityOf(problem.kind) == severity; });
+}
+
+int CheckReport::ExitStatus() const {
+  return Count(Severity::Error) > 0 || Count(Severity::Warning) > 0 ? 1 : 0;
+}
+
+CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
+  CheckReport report;
+  report.fileSize = db.source.size;
+  const LayoutVerdict verdict = DetectLayout(db.source.Bytes());
+  if (given) {
+    report.layout = given;
+    report.layoutGiven = true;
+    report.layoutReason = "given";
+    if (verdict.layout && *verdict.layout != *given) {
+      report.layoutReason += Cat(", though the bytes look like the ", LayoutName(*verdict.layout), " layout (",
+                                 verdict.reason, ")");
+    }
+  } else {
+    report.layout = verdict.layout;
+    report.layoutReason = verdict.reason;
+    if (!verdict.layout) {
+      AddProblem(report, ProblemKind::LayoutUnknown, std::nullopt, std::nullopt, "file",
+                 "the bytes do not tell the layout; the file was read in the base layout and Clean's choices are "
+                 "not shown: give --layout base or --layout ostrel");
+    }
+  }
+  db.layout = report.layout.value_or(Layout::Base);
+
+  CheckWalk walk(db, report);
+  const LoadOutcome outcome = LoadDatabase(db, walk);
+
+  report.recordsAnnounced = db.header.objectCount;
+  report.columns = db.map.columns;
+  report.rows = db.map.rows;
+  report.hexesAnnounced = outcome.hexesAnnounced;
+  report.hexesRead = db.hexCount();
+  report.objectsAnnounced = outcome.announced;
+  report.objectsLoaded = static_cast<int64_t>(db.objects.size());
+  report.recordsRead = walk.WholeRecords();
+  for (const MiscObject& object : db.objects) {
+    ++report.objectsByKind[static_cast<size_t>(KindOf(object))];
+    if (const auto* character = std::get_if<tServCharacter>(&object)) {
+      ++(character->isAI() ? report.aiCharacters : report.humanCharacters);
+    }
+  }
+  report.complete = outcome.Complete();
+  report.notLoadedFrom = std::min(outcome.unloadedFrom, report.fileSize);
+  report.bytesNotLoaded = report.fileSize - report.notLoadedFrom;
+
+  ObjectChecks(db, walk.ObjectStarts(), outcome.stop == FrameResult::Read, report).Run();
+  CheckLoadOutcome(db, outcome, report);
+  // In file order; what has no place in the file comes first.
+  std::sort(report.problems.begin(), report.problems.end(), [](const Problem& a, const Problem& b) {
+    if (a.offset.has_value() != b.offset.has_value()) return !a.offset.has_value();
+    if (a.offset != b.offset) return *a.offset < *b.offset;
+    return a.found < b.found;
+  });
+
+  if (report.layout) {
+    // Clean's own decision, object by object: the list cannot differ from
+    // what a Clean run drops.
+    report.dryRun = true;
+    const auto loaded = static_cast<int64_t>(db.objects.size());
+    for (int64_t i = 0; i < std::min(db.loadedCount, loaded); ++i) {
+      const CleanReason reason = DecideClean(db, i);
+      if (reason == CleanReason::Kept) {
+        ++report.wouldKeep;
+        continue;
+      }
+      const MiscObject& object = db.objects[static_cast<size_t>(i)];
+      report.drops.push_back(CleanDrop{i, IdOf(object), KindOf(object), reason});
+    }
+  }
+  return report;
+}
+
+}  // namespace campdb

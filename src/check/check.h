@@ -1,0 +1,134 @@
+// The health check of a campaign database: which layout it is in and how
+// that was decided, what its header announces against what the file holds,
+// every problem a reading of it meets, and what a Clean run would drop and
+// why. It reads and changes nothing but the database it is given.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "format/database.h"
+#include "format/layout.h"
+#include "format/misc_object.h"
+#include "maintenance/cleaner.h"
+
+namespace campdb {
+
+enum class Severity : uint8_t {
+  Error,    // the load is incomplete: bytes Clean or Edit cannot carry
+  Warning,  // the file loads, but something in it is not as the server keeps it
+  Note,     // something a write will normalise
+};
+
+// What was found. Each kind has one severity and one word (ProblemKindWord)
+// that scripts may rely on.
+enum class ProblemKind : uint8_t {
+  // Errors.
+  SizeMismatch,    // an object's two size words differ; loading stops there
+  ObjectsMissing,  // the file ends before the objects the header announces
+  HexesMissing,    // the file ends before the hexes the map announces
+  RecordCut,       // the file ends inside a record's fixed fields
+  LengthCut,       // a string, tag, tail or body is longer than the bytes left
+  ListCut,         // a list stops at the end of the file short of its count
+  // Warnings.
+  IdsOutOfOrder,        // an object's id is below the one before it
+  DuplicateId,          // an object has the id of an earlier one
+  CaptainMissing,       // a ship's captain id names no object
+  CaptainNotCharacter,  // a ship's captain id names an object that is no character
+  ShipEntryMissing,     // a character's ship entry names no ship
+  ShipEntryDiffers,     // a ship entry disagrees with the ship it names
+  SizeTooSmall,         // a declared size smaller than the fields it holds
+  UnrecognisedClass,    // an object whose class tag names no known kind
+  TrailingBytes,        // bytes after the last object the header announces
+  LayoutUnknown,        // the bytes do not tell the layout and none was given
+  // Notes.
+  NegativeLength,   // a length word stored negative; written back as 0
+  NegativeCount,    // a count word stored negative; written back as 0
+  TagClosingBytes,  // a known class tag not closed by "@@"; written back canonical
+};
+inline constexpr size_t kProblemKinds = static_cast<size_t>(ProblemKind::TagClosingBytes) + 1;
+
+Severity SeverityOf(ProblemKind kind);
+std::string_view SeverityWord(Severity severity);
+std::string_view ProblemKindWord(ProblemKind kind);
+// "news-story", "character", "ship", "bid" or "unrecognised".
+std::string_view ClassWord(ObjectKind kind);
+// A number with its thousands grouped: 3,012 or -2,147,483,648.
+std::string Grouped(int64_t number);
+
+struct Problem {
+  ProblemKind kind = ProblemKind::RecordCut;
+  // Position in the misc-object list (0-based); empty for anything else.
+  std::optional<int64_t> index;
+  // The object's id, when it has one.
+  std::optional<int32_t> id;
+  // The byte of the file the problem lies at; empty when it has no place.
+  std::optional<size_t> offset;
+  // The record it lies in: "header", "campaign record", "map record",
+  // "hex 4", "political record", "object 11" or "file".
+  std::string record;
+  std::string message;  // one line
+  // The order in which the check found it, which orders problems found at
+  // the same place.
+  size_t found = 0;
+};
+
+// An object Clean would drop.
+struct CleanDrop {
+  int64_t index = 0;
+  std::optional<int32_t> id;
+  ObjectKind kind = ObjectKind::Unrecognised;
+  CleanReason reason = CleanReason::Unrecognised;
+};
+
+struct CheckReport {
+  size_t fileSize = 0;
+  // The layout read; empty when it could not be told and was not given (the
+  // file is then read in the base layout, and there is no dry run).
+  std::optional<Layout> layout;
+  bool layoutGiven = false;
+  // "given", or how the bytes told the layout, or why they could not.
+  std::string layoutReason;
+
+  // The header's counts against what the file holds.
+  int32_t recordsAnnounced = 0;  // the header's object count
+  int64_t recordsRead = 0;       // campaign, map, political, hexes, objects
+  int32_t columns = 0;
+  int32_t rows = 0;
+  int64_t hexesAnnounced = 0;
+  int64_t hexesRead = 0;
+  int64_t objectsAnnounced = 0;  // may be 0 or less
+  int64_t objectsLoaded = 0;
+  std::array<int64_t, 5> objectsByKind{};  // indexed by ObjectKind
+  int64_t humanCharacters = 0;
+  int64_t aiCharacters = 0;
+  // Whether the load took every record whole, and the input bytes it did
+  // not take (which Edit writes back and Clean drops).
+  bool complete = true;
+  size_t notLoadedFrom = 0;
+  size_t bytesNotLoaded = 0;
+
+  // In file order.
+  std::vector<Problem> problems;
+
+  // Clean's own decisions, object by object, when the layout is known.
+  bool dryRun = false;
+  std::vector<CleanDrop> drops;
+  int64_t wouldKeep = 0;
+
+  int64_t Count(Severity severity) const;
+  // 0 when there is no error or warning, 1 when there is any.
+  int ExitStatus() const;
+};
+
+// Checks the database whose bytes `db.source` holds: detects the layout
+// unless `given`, loads it into `db` (which the caller may look at after),
+// and reports.
+CheckReport CheckDatabase(Database& db, std::optional<Layout> given);
+
+}  // namespace campdb

@@ -1,0 +1,315 @@
+// The health check: one damaged file per kind of problem, the dry run
+// against what Clean really drops, and a file cut at every byte.
+#include "check/check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+#include "console/console.h"
+#include "support/allocation_probe.h"
+#include "support/db_builder.h"
+
+namespace campdb::testdb {
+namespace {
+
+campdb::Layout ToolLayout(Layout layout) { return layout == Layout::Ostrel ? campdb::Layout::Ostrel : campdb::Layout::Base; }
+
+void SetSource(campdb::Database& db, const Bytes& bytes) {
+  db.source.data = std::make_unique<uint8_t[]>(bytes.size());
+  if (!bytes.empty()) std::memcpy(db.source.data.get(), bytes.data(), bytes.size());
+  db.source.size = bytes.size();
+}
+
+CheckReport CheckBytes(const Bytes& bytes, std::optional<campdb::Layout> given) {
+  campdb::Database db;
+  SetSource(db, bytes);
+  return CheckDatabase(db, given);
+}
+
+Bytes ReadExample(const std::string& name) {
+  std::ifstream in(std::string(CAMPDB_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A human player (10) with its ship (11), a news story (12), then whatever
+// a case adds.
+testdb::Database Healthy() {
+  testdb::Database db;
+  db.SetGrid(2, 2);
+  db.political.Fill(3);
+  Ship ship;
+  ship.objectId = 11;
+  ship.captainId = 10;
+  Character player;
+  player.objectId = 10;
+  player.ships.resize(1);
+  player.ships[0].shipId = 11;
+  player.ships[0].bpv = ship.bpv;
+  db.Add(player);
+  db.Add(ship);
+  News news;
+  news.objectId = 12;
+  db.Add(news);
+  return db;
+}
+
+// Where the objects begin: after the header, campaign, map, hexes and
+// political record.
+size_t ObjectsStart(const testdb::Database& db, Layout layout) {
+  size_t at = ToBytes(db.header).size() + ToBytes(db.campaign, layout).size() + ToBytes(db.map).size() +
+              ToBytes(db.political).size();
+  for (const Hex& hex : db.hexes) at += ToBytes(hex, layout).size();
+  return at;
+}
+
+struct Case {
+  const char* name;
+  std::function<void(testdb::Database&)> shape;
+  // Applied to the bytes after they are made (cut or lengthened).
+  std::function<void(const testdb::Database&, Bytes&)> bytes;
+  ProblemKind kind;
+  std::optional<int64_t> index;
+  std::optional<int32_t> id;
+  bool layoutKnown = true;
+};
+
+std::vector<Case> DamagedFiles() {
+  const auto same = [](const testdb::Database&, Bytes&) {};
+  return {
+      {"size words differ", [](testdb::Database& d) {
+         News n;
+         n.objectId = 13;
+         n.frame.size2 = 3;
+         d.Add(n);
+       }, same, ProblemKind::SizeMismatch, 3, std::nullopt},
+      {"two objects more announced", [](testdb::Database& d) { d.header.objectCount = 3 + 4 + 3 + 2; }, same,
+       ProblemKind::ObjectsMissing, 3, std::nullopt},
+      {"cut after the second hex", [](testdb::Database&) {},
+       [](const testdb::Database& d, Bytes& b) {
+         b.resize(ObjectsStart(d, Layout::Base) - ToBytes(d.political).size() - 2 * ToBytes(d.hexes[0], Layout::Base).size());
+       }, ProblemKind::HexesMissing, std::nullopt, std::nullopt},
+      {"cut inside a ship's race", [](testdb::Database& d) {
+         Ship s;
+         s.objectId = 13;
+         d.Add(s);
+       },
+       [](const testdb::Database& d, Bytes& b) { b.resize(b.size() - d.objects.back().size() + 53); },
+       ProblemKind::RecordCut, 3, 13},
+      {"story longer than the file", [](testdb::Database& d) {
+         News n;
+         n.objectId = 13;
+         n.storyText = Str::Stored(1000, "abc");
+         d.Add(n);
+       }, same, ProblemKind::LengthCut, 3, 13},
+      {"ship entries cut at the end", [](testdb::Database& d) {
+         Character c;
+         c.objectId = 13;
+         c.shipCountWord = 3;
+         c.ships.resize(1);
+         d.Add(c);
+       },
+       // Size words, tag, the three head words, two words, the bid count,
+       // the ship count and one 46-byte entry.
+       [](const testdb::Database& d, Bytes& b) { b.resize(b.size() - d.objects.back().size() + 108); },
+       ProblemKind::ListCut, 3, 13},
+      {"tensions cut at the end", [](testdb::Database& d) {
+         d.objects.clear();
+         d.political.matrixSize = 5;
+       }, same, ProblemKind::ListCut, std::nullopt, std::nullopt},
+      {"ids out of order", [](testdb::Database& d) {
+         News n;
+         n.objectId = 5;
+         d.Add(n);
+       }, same, ProblemKind::IdsOutOfOrder, 3, 5},
+      {"duplicate id", [](testdb::Database& d) {
+         News n;
+         n.objectId = 12;
+         d.Add(n);
+       }, same, ProblemKind::DuplicateId, 3, 12},
+      {"captain not in the file", [](testdb::Database& d) {
+         Ship s;
+         s.objectId = 13;
+         s.captainId = 99;
+         d.Add(s);
+       }, same, ProblemKind::CaptainMissing, 3, 13},
+      {"captain is a news story", [](testdb::Database& d) {
+         Ship s;
+         s.objectId = 13;
+         s.captainId = 12;
+         d.Add(s);
+       }, same, ProblemKind::CaptainNotCharacter, 3, 13},
+      {"ship entry names nothing", [](testdb::Database& d) {
+         Character c;
+         c.objectId = 13;
+         c.ships.resize(1);
+         c.ships[0].shipId = 77;
+         d.Add(c);
+       }, same, ProblemKind::ShipEntryMissing, 3, 13},
+      {"ship entry's bpv differs", [](testdb::Database& d) {
+         Character c;
+         c.objectId = 13;
+         c.ships.resize(1);
+         c.ships[0].shipId = 11;
+         d.Add(c);
+       }, same, ProblemKind::ShipEntryDiffers, 3, 13},
+      {"declared size too small", [](testdb::Database& d) {
+         News n;
+         n.objectId = 13;
+         n.frame.size = n.frame.size2 = static_cast<int32_t>(ToBytes(n).size()) - 8 - 4;
+         d.Add(n);
+       }, same, ProblemKind::SizeTooSmall, 3, 13},
+      {"unrecognised class", [](testdb::Database& d) {
+         RawObject raw;
+         raw.frame.tag = ".?AVtOther@@";
+         raw.body = Bytes(10, '\0') + Bytes("\x0D\0\0\0", 4);
+         d.Add(raw);
+       }, same, ProblemKind::UnrecognisedClass, 3, 13},
+      {"bytes after the last object", [](testdb::Database&) {}, [](const testdb::Database&, Bytes& b) { b += "xyz"; },
+       ProblemKind::TrailingBytes, std::nullopt, std::nullopt},
+      // Both layouts read the campaign record to its end, with a tail, and
+      // the same empty versions; there are no hexes.
+      {"layout cannot be told", [](testdb::Database& d) {
+         d.campaign.maxOnline = 0;
+         d.campaign.version = d.campaign.versionCopy = "";
+         d.campaign.frame.tail = Bytes(8, '\0');
+         d.SetGrid(0, 0);
+       }, same, ProblemKind::LayoutUnknown, std::nullopt, std::nullopt, false},
+      {"negative length", [](testdb::Database& d) {
+         News n;
+         n.objectId = 13;
+         n.storyText = Str::Stored(-5);
+         d.Add(n);
+       }, same, ProblemKind::NegativeLength, 3, 13},
+      {"negative count", [](testdb::Database& d) {
+         Character c;
+         c.objectId = 13;
+         c.bidCountWord = -2;
+         d.Add(c);
+       }, same, ProblemKind::NegativeCount, 3, 13},
+      {"tag closing bytes", [](testdb::Database& d) {
+         News n;
+         n.objectId = 13;
+         n.frame.tag = ".?AVtNewsStory#!";
+         d.Add(n);
+       }, same, ProblemKind::TagClosingBytes, 3, 13},
+  };
+}
+
+Bytes Made(const Case& c, Layout layout) {
+  testdb::Database d = Healthy();
+  c.shape(d);
+  Bytes bytes = ToBytes(d, layout);
+  c.bytes(d, bytes);
+  return bytes;
+}
+
+TEST(Check, FindsEachKindOfProblem) {
+  std::vector<bool> seen(kProblemKinds, false);
+  for (const Layout layout : {Layout::Base, Layout::Ostrel}) {
+    for (const Case& c : DamagedFiles()) {
+      SCOPED_TRACE(c.name);
+      const Bytes bytes = Made(c, layout);
+      const CheckReport report = CheckBytes(bytes, std::nullopt);
+      ASSERT_EQ(report.layout.has_value(), c.layoutKnown) << report.layoutReason;
+      if (c.layoutKnown) {
+        EXPECT_EQ(*report.layout, ToolLayout(layout)) << report.layoutReason;
+      }
+      EXPECT_EQ(report.dryRun, c.layoutKnown);
+      const auto found = std::find_if(report.problems.begin(), report.problems.end(),
+                                      [&](const Problem& p) { return p.kind == c.kind; });
+      ASSERT_NE(found, report.problems.end());
+      EXPECT_EQ(found->index, c.index) << found->message;
+      EXPECT_EQ(found->id, c.id) << found->message;
+      EXPECT_FALSE(found->message.empty());
+      if (found->offset) {
+        EXPECT_LE(*found->offset, bytes.size());
+      }
+      // Errors are exactly the incomplete loads; notes alone leave the
+      // status 0.
+      EXPECT_EQ(report.complete, report.Count(Severity::Error) == 0);
+      EXPECT_EQ(report.ExitStatus(), SeverityOf(c.kind) == Severity::Note ? 0 : 1);
+      seen[static_cast<size_t>(c.kind)] = true;
+    }
+  }
+  for (size_t kind = 0; kind < kProblemKinds; ++kind) {
+    EXPECT_TRUE(seen[kind]) << ProblemKindWord(static_cast<ProblemKind>(kind));
+  }
+  // The healthy file and the samples have nothing to report.
+  EXPECT_TRUE(CheckBytes(ToBytes(Healthy(), Layout::Base), std::nullopt).problems.empty());
+  EXPECT_TRUE(CheckBytes(ReadExample("sample-base.db"), std::nullopt).problems.empty());
+  EXPECT_TRUE(CheckBytes(ReadExample("sample-ostrel.db"), std::nullopt).problems.empty());
+}
+
+// The dry run lists exactly the objects a Clean of the same bytes drops.
+void ExpectDryRunIsClean(const Bytes& bytes, campdb::Layout layout) {
+  const CheckReport report = CheckBytes(bytes, layout);
+  ASSERT_TRUE(report.dryRun);
+  campdb::Database db;
+  SetSource(db, bytes);
+  db.layout = layout;
+  LoadObserver quiet;
+  LoadDatabase(db, quiet);
+  std::istringstream in;
+  std::ostringstream out;
+  Console console(in, out);
+  const int64_t loaded = db.loadedCount;
+  CleanDatabase(db, console);
+  std::vector<int64_t> dropped;
+  for (int64_t i = 0; i < loaded; ++i) {
+    if (db.deleteFlags[static_cast<size_t>(i)] != 0) dropped.push_back(i);
+  }
+  std::vector<int64_t> listed;
+  for (const CleanDrop& drop : report.drops) listed.push_back(drop.index);
+  EXPECT_EQ(listed, dropped);
+  EXPECT_EQ(report.wouldKeep, db.loadedCount);
+}
+
+TEST(Check, DryRunIsWhatCleanDrops) {
+  for (const Layout layout : {Layout::Base, Layout::Ostrel}) {
+    for (const Case& c : DamagedFiles()) {
+      SCOPED_TRACE(c.name);
+      ExpectDryRunIsClean(Made(c, layout), ToolLayout(layout));
+    }
+  }
+  for (const auto& [file, layout] : {std::pair{"sample-base.db", campdb::Layout::Base},
+                                     {"sample-ostrel.db", campdb::Layout::Ostrel},
+                                     {"sample-damaged.db", campdb::Layout::Base}}) {
+    SCOPED_TRACE(file);
+    const Bytes bytes = ReadExample(file);
+    ASSERT_FALSE(bytes.empty());
+    ExpectDryRunIsClean(bytes, layout);
+    // Read in the other layout, too.
+    ExpectDryRunIsClean(bytes, IsOstrel(layout) ? campdb::Layout::Base : campdb::Layout::Ostrel);
+  }
+}
+
+// However the file is cut, the check reports it, an error exactly when the
+// load is incomplete, without allocating beyond what the file could back.
+TEST(Check, FileCutAtEveryByte) {
+  const Bytes whole = ReadExample("sample-base.db");
+  for (size_t cut = 0; cut <= whole.size(); ++cut) {
+    const Bytes bytes = whole.substr(0, cut);
+    size_t largest = 0;
+    CheckReport report;
+    {
+      AllocationProbe probe;
+      report = CheckBytes(bytes, campdb::Layout::Base);
+      largest = probe.Largest();
+    }
+    ASSERT_LE(largest, 8 * bytes.size() + 16384) << "cut at " << cut;
+    ASSERT_EQ(report.complete, cut == whole.size()) << "cut at " << cut;
+    ASSERT_EQ(report.Count(Severity::Error) > 0, !report.complete) << "cut at " << cut;
+    for (const Problem& p : report.problems) {
+      // The walk itself found where the end was met.
+      ASSERT_NE(p.message, "the load met the end of the file") << "cut at " << cut;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace campdb::testdb
