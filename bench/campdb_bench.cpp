@@ -13,7 +13,13 @@
 //   report  a whole Report run: load, write the report;
 //   map     a whole campdb --map --shade econ run: detect the layout, load,
 //           write the picture of the map (its size is shown below the
-//           table).
+//           table);
+// and for the text form, against a copy of the dump file itself:
+//   copy-dump  the dump file (made once beforehand) copied as above;
+//   dump       a whole --dump run: load, write the dump;
+//   restore    a whole --restore run: read the dump, write the database and
+//              its info files.
+// Each row's "x copy" is against the copy row above it.
 // Clean, edit and report are complete runs of the tool's driver, with the
 // answers given on its standard input and its console lines written to
 // /dev/null, gathered as the tool gathers them when its standard output is
@@ -294,22 +300,49 @@ int main(int argc, char** argv) {
     f.rows.push_back({"map", Measure(repeat, {mapOut}, [&] { return Map(input, mapOut); })});
     struct stat picture {};
     if (::stat(mapOut.c_str(), &picture) == 0) f.pictureBytes = static_cast<double>(picture.st_size);
-    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, mapOut, infoFiles[0], infoFiles[1]}) {
+
+    // The text form: the dump restored is made once, outside the timing.
+    const std::string layout = ostrel ? "--layout=ostrel" : "--layout=base";
+    const std::string dumpFile = "bench-dump.jsonl";
+    const std::string dumpCopy = "bench-dump-copy.jsonl";
+    const std::string dumpOut = "bench-dump-out.jsonl";
+    const std::string restoreOut = "bench-restore.db";
+    ::unlink(dumpFile.c_str());
+    ChildResult made;
+    Measurement ignored;
+    if (!RunInChild([&] { return Tool({"campdb", "--dump", layout, input, dumpFile}, ""); }, made, ignored)) {
+      std::cerr << "campdb-bench: cannot dump " << input << '\n';
+      return 1;
+    }
+    f.rows.push_back({"copy-dump", Measure(repeat, {dumpCopy}, [&] { return Copy(dumpFile, dumpCopy); })});
+    f.rows.push_back({"dump", Measure(repeat, {dumpOut}, [&] {
+                        return Tool({"campdb", "--dump", layout, input, dumpOut}, "");
+                      })});
+    f.rows.push_back({"restore", Measure(repeat, {restoreOut, infoFiles[0], infoFiles[1]}, [&] {
+                        return Tool({"campdb", "--restore", dumpFile, restoreOut}, "");
+                      })});
+    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, mapOut, infoFiles[0], infoFiles[1],
+                                    dumpFile, dumpCopy, dumpOut, restoreOut}) {
       ::unlink(name.c_str());
     }
     f.objects = Find(f, "load").objects;
     results.push_back(f);
   }
 
-  std::printf("%-9s %8s  %-7s %8s %7s %7s %7s %7s %8s %7s\n", "objects", "file MB", "job", "time s", "x copy",
+  std::printf("%-9s %8s  %-9s %8s %7s %7s %7s %7s %8s %7s\n", "objects", "file MB", "job", "time s", "x copy",
               "MB/s", "cpu s", "x copy", "peak MB", "x file");
   bool allOk = true;
   for (const FileResult& f : results) {
     const double mb = f.bytes / 1e6;
-    const double reference = Find(f, "copy").seconds;
-    const double cpuReference = Find(f, "copy").cpuSeconds;
+    double reference = Find(f, "copy").seconds;
+    double cpuReference = Find(f, "copy").cpuSeconds;
     bool first = true;
     for (const Row& row : f.rows) {
+      // Each row is measured against the copy above it.
+      if (row.name.starts_with("copy") && row.m.ok) {
+        reference = row.m.seconds;
+        cpuReference = row.m.cpuSeconds;
+      }
       allOk = allOk && row.m.ok;
       if (first) {
         std::printf("%-9lld %8.1f  ", static_cast<long long>(f.objects), mb);
@@ -318,10 +351,10 @@ int main(int argc, char** argv) {
       }
       first = false;
       if (!row.m.ok) {
-        std::printf("%-7s failed\n", row.name.c_str());
+        std::printf("%-9s failed\n", row.name.c_str());
         continue;
       }
-      std::printf("%-7s %8.3f %7.2f %7.0f %7.3f %7.2f %8.1f %7.2f\n", row.name.c_str(), row.m.seconds,
+      std::printf("%-9s %8.3f %7.2f %7.0f %7.3f %7.2f %8.1f %7.2f\n", row.name.c_str(), row.m.seconds,
                   row.m.seconds / reference, mb / row.m.seconds, row.m.cpuSeconds, row.m.cpuSeconds / cpuReference,
                   row.m.peakBytes / 1e6, row.m.peakBytes / f.bytes);
     }

@@ -2,7 +2,7 @@
 # Builds campdb and its benchmark in Release mode, generates databases of
 # 10 000, 100 000 and 300 000 objects into a temporary folder, and measures
 # load, Clean, an unchanged Edit and Report on each against a plain copy of
-# the same file.
+# the same file, and --dump and --restore against a copy of the dump.
 #
 #   bench/run.sh [--repeat N] [--ostrel]
 #

@@ -148,7 +148,7 @@ void PrintUsage(Console& console) {
            "Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]",
            "       campdb --check [--layout base|ostrel] [--json] DB",
            "       campdb --dump [--layout base|ostrel] DB [DUMP]",
-           "       campdb --restore DUMP OUTPUT-DB",
+           "       campdb --restore [--layout base|ostrel] DUMP OUTPUT-DB",
            "       campdb --map [--layout base|ostrel] [--shade econ|dv] DB MAP.svg",
            "       campdb -h | --help | --version",
            "",

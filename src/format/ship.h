@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "format/byte_stream.h"
@@ -82,6 +83,85 @@ constexpr int kSchematic = 135;  // 25 entries, 8 bytes apart
 constexpr int kSchematicStride = 8;
 constexpr int kSchematicScanEnd = 325;  // only the first 24 entries are scanned
 constexpr int kShuttles = 334;
+
+// The whole block cut into segments, in order, each byte in exactly one:
+// the values the format names, and runs of uninterpreted bytes named after
+// their offset. The text forms of a ship walk this table, so that they show
+// the block by its names and still give back every byte.
+enum class SegmentKind : uint8_t {
+  Byte,     // one named value, 0..255
+  Run,      // uninterpreted bytes
+  Pair,     // a pair: intact value, then working value (weapons, then
+            // working weapons for a hardpoint)
+  Pairs,    // `count` pairs one after the other
+  Entries,  // `count` entries of `stride` bytes, each laid out as `fields`;
+            // an entry that runs past the segment's end is cut there
+};
+
+struct Segment {
+  std::string_view name;
+  int offset;  // from the start of the block, or of the entry it lies in
+  int size;
+  SegmentKind kind;
+  int count = 0;                      // Pairs and Entries
+  int stride = 0;                     // Entries
+  std::span<const Segment> fields{};  // Entries
+};
+
+inline constexpr Segment kSchematicFields[] = {
+    {"storage", 0, 1, SegmentKind::Byte}, {"run1", 1, 1, SegmentKind::Run},
+    {"racks", 2, 1, SegmentKind::Byte},   {"run3", 3, 1, SegmentKind::Run},
+    {"rackSize", 4, 1, SegmentKind::Byte}, {"run5", 5, 3, SegmentKind::Run},
+};
+
+constexpr Segment Pair(std::string_view name, int offset) { return {name, offset, 2, SegmentKind::Pair}; }
+
+inline constexpr Segment kSegments[] = {
+    {"run0", 0, 9, SegmentKind::Run},
+    Pair("rWarp", kSystemPairs + 0), Pair("lWarp", kSystemPairs + 2), Pair("cWarp", kSystemPairs + 4),
+    Pair("impulse", kSystemPairs + 6), Pair("apr", kSystemPairs + 8), Pair("bridge", kSystemPairs + 10),
+    Pair("sensor", kSystemPairs + 12), Pair("scanner", kSystemPairs + 14), Pair("damCtrl", kSystemPairs + 16),
+    Pair("repair", kSystemPairs + 18), Pair("fHull", kSystemPairs + 20), Pair("aHull", kSystemPairs + 22),
+    Pair("cHull", kSystemPairs + 24), Pair("trac", kSystemPairs + 26), Pair("exDam", kSystemPairs + 28),
+    Pair("trans", kSystemPairs + 30),
+    Pair("transCopy", kTransCopy),
+    Pair("btty", kBttyLabsCargoArmour + 0), Pair("labs", kBttyLabsCargoArmour + 2),
+    Pair("cargo", kBttyLabsCargoArmour + 4), Pair("armour", kBttyLabsCargoArmour + 6),
+    {"cloakCost", kCloak, 1, SegmentKind::Byte},
+    {"cloakCost2", kCloak + 1, 1, SegmentKind::Byte},
+    {"run53", 53, 2, SegmentKind::Run},
+    Pair("probes", kProbesBarracks), Pair("barracks", kProbesBarracks + 2),
+    {"hardpoints", kHardpoints, 2 * kHardpointCount, SegmentKind::Pairs, kHardpointCount},
+    {"run109", 109, 12, SegmentKind::Run},
+    {"droneType", kDroneType, 1, SegmentKind::Byte},
+    {"droneSpeed", kDroneSpeed, 1, SegmentKind::Byte},
+    {"droneThird", kDroneThird, 1, SegmentKind::Byte},
+    {"run124", 124, 1, SegmentKind::Run},
+    {"droneRackTotal", kDroneRackTotal, 1, SegmentKind::Byte},
+    {"run126", 126, 1, SegmentKind::Run},
+    {"droneStorageIntact", kDroneStorageIntact, 1, SegmentKind::Byte},
+    {"run128", 128, 3, SegmentKind::Run},
+    {"droneStorageWorking", kDroneStorageWorking, 1, SegmentKind::Byte},
+    {"run132", 132, 3, SegmentKind::Run},
+    // The last entry loses its last byte to the shuttles.
+    {"schematic", kSchematic, kShuttles - kSchematic, SegmentKind::Entries, kHardpointCount, kSchematicStride,
+     kSchematicFields},
+    Pair("shuttles", kShuttles),
+    {"run336", 336, static_cast<int>(kSize) - 336, SegmentKind::Run},
+};
+
+// Whether `segments` cover `size` bytes from `offset` on, in order, without
+// a gap or an overlap.
+constexpr bool SegmentsTile(std::span<const Segment> segments, int offset, int size) {
+  int at = offset;
+  for (const Segment& segment : segments) {
+    if (segment.offset != at || segment.size <= 0) return false;
+    at += segment.size;
+  }
+  return at == offset + size;
+}
+static_assert(SegmentsTile(kSegments, 0, static_cast<int>(kSize)));
+static_assert(SegmentsTile(kSchematicFields, 0, kSchematicStride));
 }  // namespace block
 
 // Where the pair of a named system lies in the block.

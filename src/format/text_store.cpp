@@ -16,6 +16,9 @@ std::span<uint8_t> TextStore::Take(size_t size) {
     // Blocks start small and grow, so that a store that keeps a few texts
     // holds little memory.
     blockSize_ = blocks_.empty() ? kFirstBlockSize : std::min(kBlockSize, blockSize_ * 2);
+    // A piece larger than the block size reached so far gets a block that
+    // holds it.
+    blockSize_ = std::max(blockSize_, size);
     blocks_.push_back(std::make_unique_for_overwrite<uint8_t[]>(blockSize_));
     blockSizes_.push_back(blockSize_);
     blockUsed_ = 0;

@@ -277,7 +277,8 @@ std::vector<ShownRun> ShownRuns() {
       continue;
     }
     const auto split = line.find(tool);
-    if (!line.starts_with(prefix) || split == std::string::npos) {
+    // A run whose output goes elsewhere shows no transcript to compare.
+    if (!line.starts_with(prefix) || split == std::string::npos || line.find(" >", split) != std::string::npos) {
       ++at;
       continue;
     }
