@@ -132,6 +132,24 @@ MiscObject& Database::EditObject(int64_t index) {
   return kept_.emplace(index, std::move(read)).first->second;
 }
 
+MiscObject& Database::AppendObject() {
+  const auto index = static_cast<int64_t>(objects.size());
+  objects.emplace_back();
+  return kept_[index];
+}
+
+void Database::Reindex() {
+  for (auto& [index, object] : kept_) {
+    ObjectEntry& entry = objects[static_cast<size_t>(index)];
+    entry.kind = KindOf(object);
+    entry.id = ObjectIdOf(object);
+    const auto* character = std::get_if<tServCharacter>(&object);
+    entry.human = character != nullptr && character->isHuman;
+    entry.verbatim = false;
+  }
+  index.Build(objects, static_cast<int64_t>(objects.size()));
+}
+
 const MiscObject* Database::KeptObject(int64_t index) const {
   const auto found = kept_.find(index);
   return found == kept_.end() ? nullptr : &found->second;

@@ -74,6 +74,13 @@ struct Database {
   MiscObject& EditObject(int64_t index);
   // The object kept for editing at `index`, or nullptr.
   const MiscObject* KeptObject(int64_t index) const;
+  // A new object at the end of the list, made in memory rather than read
+  // (a restored dump's); once its record is filled in, Reindex tells the
+  // list its kind and id.
+  MiscObject& AppendObject();
+  // Takes every kept object's kind, id and kind of player again, and makes
+  // the id index anew.
+  void Reindex();
   // The index of the loaded object with the id, or -1.
   int64_t FindObjectById(int32_t id) const { return index.Find(objects, id); }
 
