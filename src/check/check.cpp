@@ -69,11 +69,11 @@ void Push(CheckReport& report, Problem problem) {
 
 // An object's id; none for an object of unrecognised class too short to
 // hold one.
-std::optional<int32_t> IdOf(const MiscObject& object) {
-  if (const auto* unrecognised = std::get_if<UnrecognisedObject>(&object)) {
-    if (unrecognised->objectId == -1) return std::nullopt;
-  }
-  return ObjectIdOf(object);
+// An object's id; none for an object of unrecognised class too short to
+// hold one.
+std::optional<int32_t> IdOf(const ObjectEntry& object) {
+  if (object.kind == ObjectKind::Unrecognised && object.id == -1) return std::nullopt;
+  return object.id;
 }
 
 std::string Article(ObjectKind kind) {
@@ -252,9 +252,13 @@ class ObjectChecks {
 
   void Run() {
     Ids();
+    MiscObject scratch;
     for (size_t i = 0; i < count_; ++i) {
-      if (const auto* ship = std::get_if<tShip>(&db_.objects[i])) Captain(i, *ship);
-      if (const auto* character = std::get_if<tServCharacter>(&db_.objects[i])) Entries(i, *character);
+      const ObjectKind kind = db_.objects[i].kind;
+      if (kind != ObjectKind::Ship && kind != ObjectKind::Character) continue;
+      const MiscObject& object = db_.ReadObject(static_cast<int64_t>(i), scratch);
+      if (const auto* ship = std::get_if<tShip>(&object)) Captain(i, *ship);
+      if (const auto* character = std::get_if<tServCharacter>(&object)) Entries(i, *character);
     }
   }
 
@@ -262,8 +266,8 @@ class ObjectChecks {
   // Ids must ascend through the list, each object's its own.
   void Ids() {
     for (size_t i = 1; i < count_; ++i) {
-      const int32_t id = ObjectIdOf(db_.objects[i]);
-      const int32_t before = ObjectIdOf(db_.objects[i - 1]);
+      const int32_t id = db_.objects[i].id;
+      const int32_t before = db_.objects[i - 1].id;
       if (id < before) {
         Add(ProblemKind::IdsOutOfOrder, i,
             Cat("its id ", id, " is below the id ", before, " of the object before it; lookups by id take the first "
@@ -295,7 +299,7 @@ class ObjectChecks {
       Add(ProblemKind::CaptainMissing, i, Cat("its captain, id ", ship.captainId, ", is not ", nowhere_));
       return;
     }
-    const ObjectKind kind = KindOf(db_.objects[static_cast<size_t>(at)]);
+    const ObjectKind kind = db_.Entry(at).kind;
     if (kind != ObjectKind::Character) {
       Add(ProblemKind::CaptainNotCharacter, i,
           Cat("its captain id ", ship.captainId, " names object ", at, ", ", Article(kind), ", not a character"));
@@ -303,6 +307,7 @@ class ObjectChecks {
   }
 
   void Entries(size_t i, const tServCharacter& character) {
+    MiscObject scratch;
     for (size_t k = 0; k < character.ships.size(); ++k) {
       const CharacterShipEntry& entry = character.ships[k];
       const std::string which = Cat("ship entry ", k, " (id ", entry.shipId, ")");
@@ -311,13 +316,12 @@ class ObjectChecks {
         Add(ProblemKind::ShipEntryMissing, i, Cat(which, " names no object ", nowhere_));
         continue;
       }
-      const auto* ship = std::get_if<tShip>(&db_.objects[static_cast<size_t>(at)]);
-      if (ship == nullptr) {
+      if (db_.Entry(at).kind != ObjectKind::Ship) {
         Add(ProblemKind::ShipEntryMissing, i,
-            Cat(which, " names object ", at, ", ", Article(KindOf(db_.objects[static_cast<size_t>(at)])),
-                ", not a ship"));
+            Cat(which, " names object ", at, ", ", Article(db_.Entry(at).kind), ", not a ship"));
         continue;
       }
+      const auto* ship = &std::get<tShip>(db_.ReadObject(at, scratch));
       std::string differs;
       const auto note = [&](std::string_view field, const std::string& mine, const std::string& theirs) {
         differs += Cat(differs.empty() ? "" : ", ", field, " ", mine, " vs ", theirs);
@@ -443,11 +447,9 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
   report.objectsAnnounced = outcome.announced;
   report.objectsLoaded = static_cast<int64_t>(db.objects.size());
   report.recordsRead = walk.WholeRecords();
-  for (const MiscObject& object : db.objects) {
-    ++report.objectsByKind[static_cast<size_t>(KindOf(object))];
-    if (const auto* character = std::get_if<tServCharacter>(&object)) {
-      ++(character->isAI() ? report.aiCharacters : report.humanCharacters);
-    }
+  for (const ObjectEntry& object : db.objects) {
+    ++report.objectsByKind[static_cast<size_t>(object.kind)];
+    if (object.kind == ObjectKind::Character) ++(object.human ? report.humanCharacters : report.aiCharacters);
   }
   report.complete = outcome.Complete();
   report.notLoadedFrom = std::min(outcome.unloadedFrom, report.fileSize);
@@ -467,14 +469,15 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
     // what a Clean run drops.
     report.dryRun = true;
     const auto loaded = static_cast<int64_t>(db.objects.size());
+    MiscObject scratch;
     for (int64_t i = 0; i < std::min(db.loadedCount, loaded); ++i) {
-      const CleanReason reason = DecideClean(db, i);
+      const CleanReason reason = DecideClean(db, i, scratch);
       if (reason == CleanReason::Kept) {
         ++report.wouldKeep;
         continue;
       }
-      const MiscObject& object = db.objects[static_cast<size_t>(i)];
-      report.drops.push_back(CleanDrop{i, IdOf(object), KindOf(object), reason});
+      const ObjectEntry& object = db.Entry(i);
+      report.drops.push_back(CleanDrop{i, IdOf(object), object.kind, reason});
     }
   }
   return report;

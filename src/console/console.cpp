@@ -23,12 +23,12 @@ int HexValue(int c) {
 void Console::WriteLine(std::string_view text) {
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
   out_.put('\n');
-  out_.flush();
+  if (flush_ == LineFlush::EachLine) out_.flush();
 }
 
 void Console::Write(std::string_view text) {
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out_.flush();
+  if (flush_ == LineFlush::EachLine) out_.flush();
 }
 
 void Console::Diagnostic(std::string_view text) {
@@ -39,6 +39,8 @@ void Console::Diagnostic(std::string_view text) {
 }
 
 int Console::Peek(size_t ahead) {
+  // Whatever was said before is out before the tool waits for an answer.
+  if (lookahead_.size() <= ahead && flush_ == LineFlush::Gathered) out_.flush();
   while (lookahead_.size() <= ahead) {
     const auto c = in_.rdbuf() != nullptr ? in_.rdbuf()->sbumpc() : std::char_traits<char>::eof();
     if (c == std::char_traits<char>::eof()) return kEnd;

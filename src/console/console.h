@@ -39,13 +39,22 @@ std::string Cat(const Pieces&... pieces) {
 
 class Console {
  public:
+  // Whether each line is flushed as it is written, or lines are gathered
+  // (and flushed before every read of the input, every diagnostic, and at
+  // the end).
+  enum class LineFlush { EachLine, Gathered };
+
   // `err`, when given, receives the diagnostics: warnings, reasons and
   // notes that are no part of the transcript.
-  Console(std::istream& in, std::ostream& out, std::ostream* err = nullptr) : in_(in), out_(out), err_(err) {}
+  Console(std::istream& in, std::ostream& out, std::ostream* err = nullptr, LineFlush flush = LineFlush::EachLine)
+      : in_(in), out_(out), err_(err), flush_(flush) {}
+  ~Console() { out_.flush(); }
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
 
-  // Writes the text and a line end, and flushes.
+  // Writes the text and a line end (flushing it, unless lines are gathered).
   void WriteLine(std::string_view text = {});
-  // Writes the text without a line end, and flushes.
+  // Writes the text without a line end (flushing it, likewise).
   void Write(std::string_view text);
   // One diagnostic line on the error stream, "campdb: " and the text. The
   // transcript is flushed first, so that a log of both reads in order.
@@ -105,6 +114,7 @@ class Console {
   std::istream& in_;
   std::ostream& out_;
   std::ostream* err_;
+  LineFlush flush_;
   std::string lookahead_;
   bool ended_ = false;
   bool noticePrinted_ = false;

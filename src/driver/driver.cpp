@@ -81,8 +81,8 @@ void TearDown(Database& db, Console& console) {
 
 }  // namespace
 
-int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
-  Console console(in, out, &err);
+int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err, bool gathered) {
+  Console console(in, out, &err, gathered ? Console::LineFlush::Gathered : Console::LineFlush::EachLine);
 
   if (argc > 1 && IsOptionLine(argv[1])) return RunOptions(std::vector<std::string>(argv + 1, argv + argc), out, err);
 

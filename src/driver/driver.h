@@ -12,6 +12,9 @@ namespace campdb {
 // report or output database could not be opened or written, or standard
 // input ended before the run could start; 2 the input database cannot be
 // opened; 3 the input was damaged or incomplete, though the run did its job.
-int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
+// Console lines are flushed one by one unless `gathered`, when `out`
+// collects them (it is not a terminal) and is flushed before every read,
+// every diagnostic and at the end.
+int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err, bool gathered = false);
 
 }  // namespace campdb

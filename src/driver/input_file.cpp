@@ -1,6 +1,7 @@
 #include "driver/input_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,12 +32,27 @@ std::optional<size_t> ReadUpTo(int fd, uint8_t* buffer, size_t size) {
   return filled;
 }
 
+// A buffer of `size` bytes, not cleared, since every byte that counts is
+// read over. A large one asks for the system's large pages, which it then
+// hands out in a few hundred faults rather than hundreds of thousands;
+// where they cannot be had it is an ordinary buffer.
+std::unique_ptr<uint8_t[]> ReadBuffer(size_t size) {
+  auto buffer = std::make_unique_for_overwrite<uint8_t[]>(size);
+  constexpr size_t kLargePage = size_t{2} << 20;
+  if (size >= 8 * kLargePage) {
+    const auto at = reinterpret_cast<uintptr_t>(buffer.get());
+    const uintptr_t from = (at + kLargePage - 1) / kLargePage * kLargePage;
+    const uintptr_t to = (at + size) / kLargePage * kLargePage;
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+  }
+  return buffer;
+}
+
 // Reads everything `fd` delivers into `image`, whose buffer starts with room
-// for `expected` bytes. The buffer is not cleared first, since every byte
-// that counts is read over.
+// for `expected` bytes.
 bool ReadAll(int fd, size_t expected, bool bounded, ByteImage& image) {
   size_t capacity = expected;
-  image.data = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+  image.data = ReadBuffer(capacity);
   while (true) {
     const auto got = ReadUpTo(fd, image.data.get() + image.size, capacity - image.size);
     if (!got) return false;
@@ -55,7 +71,7 @@ bool ReadAll(int fd, size_t expected, bool bounded, ByteImage& image) {
     }
     capacity = std::max(capacity * 2, image.size + *more);
     if (bounded) capacity = std::min(capacity, kLargestStreamedInput);
-    auto larger = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    auto larger = ReadBuffer(capacity);
     std::memcpy(larger.get(), image.data.get(), image.size);
     std::memcpy(larger.get() + image.size, probe, *more);
     image.data = std::move(larger);

@@ -24,8 +24,9 @@ namespace campdb {
 namespace {
 
 tShip* FindShip(Database& db, int32_t id) {
-  MiscObject* object = db.FindObjectById(id);
-  return object == nullptr ? nullptr : std::get_if<tShip>(object);
+  const int64_t at = db.FindObjectById(id);
+  if (at < 0 || db.Entry(at).kind != ObjectKind::Ship) return nullptr;
+  return std::get_if<tShip>(&db.EditObject(at));
 }
 
 void ShowDisclaimer(Console& console) {
@@ -60,10 +61,12 @@ void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, con
 }  // namespace
 
 tServCharacter* FindCharacterByName(Database& db, std::string_view name) {
-  const int64_t count = std::min<int64_t>(db.loadedCount, static_cast<int64_t>(db.objects.size()));
+  const int64_t count = std::min<int64_t>(db.loadedCount, db.ObjectCount());
+  MiscObject scratch;
   for (int64_t i = 0; i < count; ++i) {
-    auto* character = std::get_if<tServCharacter>(&db.objects[static_cast<size_t>(i)]);
-    if (character != nullptr && character->characterName.starts_with(name)) return character;
+    if (db.Entry(i).kind != ObjectKind::Character) continue;
+    const auto& character = std::get<tServCharacter>(db.ReadObject(i, scratch));
+    if (character.characterName.starts_with(name)) return &std::get<tServCharacter>(db.EditObject(i));
   }
   return nullptr;
 }

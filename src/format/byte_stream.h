@@ -8,6 +8,7 @@
 // exactly that many bytes, with no terminator.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -86,6 +87,8 @@ class ByteReader {
     pos_ += count;
     return run;
   }
+  // Moves on by `count` bytes (at most to the end) without reading them.
+  void Skip(size_t count) { pos_ += std::min(count, Remaining()); }
   // Input bytes from `from` up to `to`, wherever the reader stands.
   Text Slice(size_t from, size_t to) const {
     return {reinterpret_cast<const char*>(data_.data() + from), to - from};

@@ -79,6 +79,9 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
   db.objects.clear();
   db.objects.reserve(std::min(static_cast<size_t>(db.capacity), in.Remaining() / kModestObjectBytes));
   outcome.unloadedFrom = in.Position();
+  // Each object is read whole, to find where it ends and what it is, then
+  // only where it lies is kept.
+  MiscObject scratch;
   while (static_cast<int64_t>(db.objects.size()) < db.capacity) {
     const auto index = static_cast<int64_t>(db.objects.size());
     const ObjectFrame frame = ReadObjectFrame(in);
@@ -89,8 +92,16 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
       outcome.stopIndex = index;
       break;
     }
-    db.objects.push_back(ReadObjectBody(in, frame, context));
+    const bool whole = ReadObjectBodyInto(in, frame, context, scratch);
     NoteEnd(in, outcome, Part::Objects, index);
+    ObjectEntry& entry = db.objects.emplace_back();
+    entry.start = frame.start;
+    entry.end = in.Position();
+    entry.id = ObjectIdOf(scratch);
+    entry.kind = frame.kind;
+    entry.verbatim = whole && !in.WantedPastEnd();
+    const auto* character = std::get_if<tServCharacter>(&scratch);
+    entry.human = character != nullptr && character->isHuman;
     observer.ObjectRead(index, frame, in.Position());
     outcome.unloadedFrom = in.Position();
   }
@@ -101,6 +112,47 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
   outcome.wantedPastEnd = in.WantedPastEnd();
   outcome.loaded = db.loadedCount;
   return outcome;
+}
+
+const MiscObject& Database::ReadObject(int64_t index, MiscObject& scratch) const {
+  if (const MiscObject* kept = KeptObject(index)) return *kept;
+  const ObjectEntry& entry = Entry(index);
+  ByteReader in(source.Bytes());
+  in.Skip(static_cast<size_t>(entry.start));
+  const ObjectFrame frame = ReadObjectFrame(in);
+  ReadObjectBodyInto(in, frame, ReadContext{layout, &facts, &store}, scratch);
+  return scratch;
+}
+
+MiscObject& Database::EditObject(int64_t index) {
+  const auto found = kept_.find(index);
+  if (found != kept_.end()) return found->second;
+  MiscObject read;
+  ReadObject(index, read);
+  return kept_.emplace(index, std::move(read)).first->second;
+}
+
+MiscObject& Database::AppendObject() {
+  const auto index = static_cast<int64_t>(objects.size());
+  objects.emplace_back();
+  return kept_[index];
+}
+
+void Database::Reindex() {
+  for (auto& [index, object] : kept_) {
+    ObjectEntry& entry = objects[static_cast<size_t>(index)];
+    entry.kind = KindOf(object);
+    entry.id = ObjectIdOf(object);
+    const auto* character = std::get_if<tServCharacter>(&object);
+    entry.human = character != nullptr && character->isHuman;
+    entry.verbatim = false;
+  }
+  index.Build(objects, static_cast<int64_t>(objects.size()));
+}
+
+const MiscObject* Database::KeptObject(int64_t index) const {
+  const auto found = kept_.find(index);
+  return found == kept_.end() ? nullptr : &found->second;
 }
 
 }  // namespace campdb

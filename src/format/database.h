@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "format/campaign.h"
@@ -29,9 +30,11 @@ struct ByteImage {
 struct Database {
   Layout layout = Layout::Base;
   // The input the records' texts point into, and the store of the texts that
-  // did not come from it; both live as long as the records.
+  // did not come from it; both live as long as the records. (A misc object
+  // read again from the input may keep a few bytes in the store: a systems
+  // block cut short by the end of the file.)
   ByteImage source;
-  TextStore store;
+  mutable TextStore store;
 
   tPrelimData header;
   tCampaignObject campaign;
@@ -42,10 +45,13 @@ struct Database {
   // the file ends early.
   std::vector<tMapHex> hexes;
   tPoliticalObject political;
-  // The misc objects read, in file order. `capacity` is the number the
-  // header announces (objectCount - hexes - 3, at least 0); `loadedCount`
-  // the number read, until Clean sets it to the number it keeps.
-  std::vector<MiscObject> objects;
+  // The misc objects read, in file order, as where each lies in the input:
+  // an object is read again from there when it is wanted, so that a large
+  // database takes little more memory than its file. `capacity` is the
+  // number the header announces (objectCount - hexes - 3, at least 0);
+  // `loadedCount` the number read, until Clean sets it to the number it
+  // keeps.
+  std::vector<ObjectEntry> objects;
   int64_t capacity = 0;
   int64_t loadedCount = 0;
   // One byte per object; 1 means the object is not written to the output.
@@ -57,11 +63,29 @@ struct Database {
   ObjectIndex index;
 
   int64_t hexCount() const { return static_cast<int64_t>(hexes.size()); }
-  // The object with the id among the loaded ones, or nullptr.
-  MiscObject* FindObjectById(int32_t id) {
-    const int64_t at = index.Find(objects, id);
-    return at < 0 ? nullptr : &objects[static_cast<size_t>(at)];
-  }
+  int64_t ObjectCount() const { return static_cast<int64_t>(objects.size()); }
+  const ObjectEntry& Entry(int64_t index) const { return objects[static_cast<size_t>(index)]; }
+  // The loaded object at `index`: the one kept for editing, or else
+  // `scratch`, read again from the input (and valid as long as the input
+  // and until `scratch` is used again).
+  const MiscObject& ReadObject(int64_t index, MiscObject& scratch) const;
+  // The object at `index`, read once and kept from now on, so that changes
+  // made to it are what the writer writes.
+  MiscObject& EditObject(int64_t index);
+  // The object kept for editing at `index`, or nullptr.
+  const MiscObject* KeptObject(int64_t index) const;
+  // A new object at the end of the list, made in memory rather than read
+  // (a restored dump's); once its record is filled in, Reindex tells the
+  // list its kind and id.
+  MiscObject& AppendObject();
+  // Takes every kept object's kind, id and kind of player again, and makes
+  // the id index anew.
+  void Reindex();
+  // The index of the loaded object with the id, or -1.
+  int64_t FindObjectById(int32_t id) const { return index.Find(objects, id); }
+
+ private:
+  std::unordered_map<int64_t, MiscObject> kept_;
 };
 
 // The records of the file in the order the load takes them.

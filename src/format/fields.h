@@ -105,7 +105,7 @@ class FieldReader : public FieldWalk<FieldReader> {
     } else {
       head.declaredSize = ReadInt32(in_);
       head.declaredSize2 = ReadInt32(in_);
-      head.tag = ReadCountedString(in_);
+      String(nullptr, head.tag);
     }
     declared_ = head.declaredSize;
     // The declared size counts from the tag's length word on.
@@ -133,7 +133,9 @@ class FieldReader : public FieldWalk<FieldReader> {
     counted_ += static_cast<int64_t>(N);
   }
   void String(const char*, Text& text) {
-    text = ReadCountedString(in_);
+    const int32_t length = ReadInt32(in_);
+    normalised_ |= length < 0;
+    text = in_.ReadRun(length);
     counted_ += 4 + static_cast<int64_t>(text.size());
   }
   // Entries are taken while the input holds bytes, so a damaged count can
@@ -141,6 +143,7 @@ class FieldReader : public FieldWalk<FieldReader> {
   template <class T, class Entry>
   void List(const char*, std::vector<T>& list, Entry&& entry) {
     const int32_t count = ReadInt32(in_);
+    normalised_ |= count < 0;
     counted_ += 4;
     list.clear();
     for (int32_t i = 0; i < count && in_.MoreEntries(); ++i) entry(*this, list.emplace_back());
@@ -152,7 +155,9 @@ class FieldReader : public FieldWalk<FieldReader> {
     if (present) body(*this);
   }
   void Matrix(const char*, int32_t& size, std::vector<TensionCell>& cells) {
-    size = std::max(ReadInt32(in_), 0);
+    size = ReadInt32(in_);
+    normalised_ |= size < 0;
+    size = std::max(size, 0);
     counted_ += 4;
     const int64_t wanted = int64_t{size} * size;
     cells.clear();
@@ -181,6 +186,10 @@ class FieldReader : public FieldWalk<FieldReader> {
     counted_ += static_cast<int64_t>(tail.size());
   }
 
+  // True once a length or count read was negative: the record reads it as
+  // 0 and will be written back with 0.
+  bool Normalised() const { return normalised_; }
+
  private:
   ByteReader& in_;
   ReadContext context_;
@@ -191,6 +200,7 @@ class FieldReader : public FieldWalk<FieldReader> {
   // Bytes of the record the declared size counts that have been taken so
   // far, each field at its full width and each text at its held length.
   int64_t counted_ = 0;
+  bool normalised_ = false;
 };
 
 // Writes a record's fields, in file order, as they stand in memory. Counts

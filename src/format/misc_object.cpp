@@ -30,13 +30,16 @@ int32_t Int32At(std::string_view bytes, size_t offset) {
   return static_cast<int32_t>(value);
 }
 
+// Reads a record of a known kind into `object`, reusing the record it holds
+// when it is of that kind. True when nothing read will be normalised.
 template <class Record>
-MiscObject ReadKnown(ByteReader& in, const ObjectFrame& frame, const ReadContext& context) {
-  Record record;
+bool ReadKnown(ByteReader& in, const ObjectFrame& frame, const ReadContext& context, MiscObject& object) {
+  Record* record = std::get_if<Record>(&object);
+  if (record == nullptr) record = &object.emplace<Record>();
   FieldReader reader(in, context);
   reader.SetFrame(frame.declaredSize, Record::kClassTag);
-  record.Fields(reader, context.layout);
-  return record;
+  record->Fields(reader, context.layout);
+  return !reader.Normalised() && frame.tag == Record::kClassTag;
 }
 
 }  // namespace
@@ -78,25 +81,31 @@ ObjectFrame ReadObjectFrame(ByteReader& in) {
   return frame;
 }
 
-MiscObject ReadObjectBody(ByteReader& in, const ObjectFrame& frame, const ReadContext& context) {
+bool ReadObjectBodyInto(ByteReader& in, const ObjectFrame& frame, const ReadContext& context, MiscObject& object) {
   switch (frame.kind) {
     case ObjectKind::NewsStory:
-      return ReadKnown<tNewsStory>(in, frame, context);
+      return ReadKnown<tNewsStory>(in, frame, context, object);
     case ObjectKind::Character:
-      return ReadKnown<tServCharacter>(in, frame, context);
+      return ReadKnown<tServCharacter>(in, frame, context, object);
     case ObjectKind::Ship:
-      return ReadKnown<tShip>(in, frame, context);
+      return ReadKnown<tShip>(in, frame, context, object);
     case ObjectKind::Bid:
-      return ReadKnown<tAuctionItem>(in, frame, context);
+      return ReadKnown<tAuctionItem>(in, frame, context, object);
     case ObjectKind::Unrecognised:
       break;
   }
   // The body is what the declared size leaves after the tag as held, so the
-  // objects after it still load.
+  // objects after it still load. The object is kept as the bytes it took.
   const Text body = in.ReadRun(int64_t{frame.declaredSize} - 4 - static_cast<int64_t>(frame.tag.size()));
-  UnrecognisedObject object;
-  object.bytes = in.Slice(frame.start, in.Position());
-  if (body.size() >= kObjectIdOffset + 4) object.objectId = Int32At(body, kObjectIdOffset);
+  UnrecognisedObject& unrecognised = object.emplace<UnrecognisedObject>();
+  unrecognised.bytes = in.Slice(frame.start, in.Position());
+  if (body.size() >= kObjectIdOffset + 4) unrecognised.objectId = Int32At(body, kObjectIdOffset);
+  return true;
+}
+
+MiscObject ReadObjectBody(ByteReader& in, const ObjectFrame& frame, const ReadContext& context) {
+  MiscObject object;
+  ReadObjectBodyInto(in, frame, context, object);
   return object;
 }
 
@@ -124,20 +133,20 @@ int32_t ObjectIdOf(const MiscObject& object) {
       object);
 }
 
-void ObjectIndex::Build(const std::vector<MiscObject>& objects, int64_t count) {
+void ObjectIndex::Build(const std::vector<ObjectEntry>& objects, int64_t count) {
   count_ = std::min<int64_t>(count, static_cast<int64_t>(objects.size()));
   ascending_ = true;
   byId_.clear();
   for (int64_t i = 1; i < count_ && ascending_; ++i) {
-    ascending_ = ObjectIdOf(objects[static_cast<size_t>(i)]) >= ObjectIdOf(objects[static_cast<size_t>(i - 1)]);
+    ascending_ = objects[static_cast<size_t>(i)].id >= objects[static_cast<size_t>(i - 1)].id;
   }
   if (ascending_) return;
   byId_.reserve(static_cast<size_t>(count_));
-  for (int64_t i = 0; i < count_; ++i) byId_.emplace_back(ObjectIdOf(objects[static_cast<size_t>(i)]), i);
+  for (int64_t i = 0; i < count_; ++i) byId_.emplace_back(objects[static_cast<size_t>(i)].id, i);
   std::sort(byId_.begin(), byId_.end());
 }
 
-int64_t ObjectIndex::Find(const std::vector<MiscObject>& objects, int32_t wanted) const {
+int64_t ObjectIndex::Find(const std::vector<ObjectEntry>& objects, int32_t wanted) const {
   if (!ascending_) {
     const auto found = std::lower_bound(byId_.begin(), byId_.end(), std::pair<int32_t, int64_t>{wanted, 0});
     return found != byId_.end() && found->first == wanted ? found->second : -1;
@@ -145,7 +154,7 @@ int64_t ObjectIndex::Find(const std::vector<MiscObject>& objects, int32_t wanted
   // Bisection among low..high inclusive, narrowing from both ends.
   int64_t low = 0;
   int64_t high = count_ - 1;
-  const auto idOf = [&](int64_t i) { return ObjectIdOf(objects[static_cast<size_t>(i)]); };
+  const auto idOf = [&](int64_t i) { return objects[static_cast<size_t>(i)].id; };
   while (low >= 0 && high >= low) {
     const int64_t mid = low + (high - low) / 2;
     if (wanted < idOf(low) || wanted > idOf(high)) return -1;

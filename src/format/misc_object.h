@@ -69,6 +69,24 @@ ObjectFrame ReadObjectFrame(ByteReader& in);
 
 // Reads the body of the object whose frame was just read.
 MiscObject ReadObjectBody(ByteReader& in, const ObjectFrame& frame, const ReadContext& context);
+// The same into `object`, whose lists keep the room they had; true when the
+// object's writer gives back exactly the bytes it was read from (no
+// negative length or count, the canonical tag, the whole object there).
+bool ReadObjectBodyInto(ByteReader& in, const ObjectFrame& frame, const ReadContext& context, MiscObject& object);
+
+// Where one loaded misc object lies in the input, and what is known of it
+// without reading it again.
+struct ObjectEntry {
+  uint64_t start = 0;  // its first size word
+  uint64_t end = 0;    // the byte after what its reading took
+  int32_t id = -1;
+  ObjectKind kind = ObjectKind::Unrecognised;
+  // Its writer gives back exactly the input bytes from start to end, so
+  // those bytes can be written in its place.
+  bool verbatim = false;
+  // A character that holds the human-player section.
+  bool human = false;
+};
 
 void WriteObject(ByteWriter& out, const MiscObject& object, Layout layout);
 
@@ -82,9 +100,9 @@ int32_t ObjectIdOf(const MiscObject& object);
 // once, so that lookups stay fast and no object that is there is missed.
 class ObjectIndex {
  public:
-  void Build(const std::vector<MiscObject>& objects, int64_t count);
+  void Build(const std::vector<ObjectEntry>& objects, int64_t count);
   // Index of the object found, or -1.
-  int64_t Find(const std::vector<MiscObject>& objects, int32_t wanted) const;
+  int64_t Find(const std::vector<ObjectEntry>& objects, int32_t wanted) const;
 
  private:
   int64_t count_ = 0;

@@ -21,17 +21,24 @@ std::string_view CleanReasonWord(CleanReason reason) {
   return "kept";
 }
 
-CleanReason DecideClean(const Database& db, int64_t index) {
-  const MiscObject& object = db.objects[static_cast<size_t>(index)];
+CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch) {
+  const ObjectKind kind = db.Entry(index).kind;
+  // Bids are kept and news stories dropped as they are; ships and AI
+  // players are looked at.
+  if (kind == ObjectKind::Bid) return CleanReason::Kept;
+  if (kind == ObjectKind::NewsStory) return CleanReason::NewsStory;
+  if (kind == ObjectKind::Unrecognised) return CleanReason::Unrecognised;
+  if (kind == ObjectKind::Character && db.Entry(index).human) return CleanReason::Kept;
+  const MiscObject& object = db.ReadObject(index, scratch);
   if (const auto* ship = std::get_if<tShip>(&object)) {
     if (IsBaseOrPlanetHull(ship->hullClass) || ship->captainId == 0) return CleanReason::Kept;
     // A ship is not kept for its captain's sake when that captain is an AI
     // player, even one kept for holding a base: its warships go.
-    const int64_t at = db.index.Find(db.objects, ship->captainId);
+    const int64_t at = db.FindObjectById(ship->captainId);
     if (at < 0) return CleanReason::CaptainMissing;
-    const auto* captain = std::get_if<tServCharacter>(&db.objects[static_cast<size_t>(at)]);
-    if (captain == nullptr) return CleanReason::CaptainNotCharacter;
-    return captain->isAI() ? CleanReason::CaptainIsAi : CleanReason::Kept;
+    const ObjectEntry& captain = db.Entry(at);
+    if (captain.kind != ObjectKind::Character) return CleanReason::CaptainNotCharacter;
+    return captain.human ? CleanReason::Kept : CleanReason::CaptainIsAi;
   }
   if (const auto* character = std::get_if<tServCharacter>(&object)) {
     if (!character->isAI()) return CleanReason::Kept;
@@ -40,20 +47,23 @@ CleanReason DecideClean(const Database& db, int64_t index) {
     }
     return CleanReason::AiWithoutBase;
   }
-  if (std::holds_alternative<tAuctionItem>(object)) return CleanReason::Kept;
-  if (std::holds_alternative<tNewsStory>(object)) return CleanReason::NewsStory;
   return CleanReason::Unrecognised;
+}
+
+CleanReason DecideClean(const Database& db, int64_t index) {
+  MiscObject scratch;
+  return DecideClean(db, index, scratch);
 }
 
 CleanSummary CleanDatabase(Database& db, Console& console) {
   CleanSummary summary;
-  summary.loaded = std::min({db.loadedCount, static_cast<int64_t>(db.objects.size()),
-                             static_cast<int64_t>(db.deleteFlags.size())});
+  summary.loaded = std::min({db.loadedCount, db.ObjectCount(), static_cast<int64_t>(db.deleteFlags.size())});
   // Every decision looks at the objects as loaded, never at another
   // decision, so the order of the walk does not matter.
   int64_t kept = 0;
+  MiscObject scratch;
   for (int64_t i = 0; i < summary.loaded; ++i) {
-    const bool keep = DecideClean(db, i) == CleanReason::Kept;
+    const bool keep = DecideClean(db, i, scratch) == CleanReason::Kept;
     db.deleteFlags[static_cast<size_t>(i)] = keep ? 0 : 1;
     kept += keep ? 1 : 0;
   }

@@ -34,6 +34,8 @@ std::string_view CleanReasonWord(CleanReason reason);
 // planet. A decision looks only at the objects as loaded, never at another
 // decision.
 CleanReason DecideClean(const Database& db, int64_t index);
+// The same, reading the object into `scratch` when it must be looked at.
+CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch);
 
 // What a Clean run did.
 struct CleanSummary {

@@ -1,5 +1,7 @@
 #include "maintenance/output_file.h"
 
+#include "console/standard_output.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -74,6 +76,8 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
   for (TemporaryEntry& entry : temporaries) {
     if (entry.inUse) ::unlink(entry.path);
   }
+  // The console lines said so far are not lost with the run.
+  WriteGatheredStandardOutput();
   ::_exit(128 + signal);
 }
 

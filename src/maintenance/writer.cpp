@@ -18,16 +18,43 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
   WriteRecord(out, db.political, db.layout);
 
   // The kept objects keep their relative order, so the list stays sorted by
-  // object id.
-  const int64_t end = std::min({db.capacity, static_cast<int64_t>(db.objects.size()),
-                                static_cast<int64_t>(db.deleteFlags.size())});
+  // object id. An object that would be written exactly as it was read is
+  // copied from the input, and neighbours that lie side by side there go
+  // out as one run.
+  const std::string_view input(reinterpret_cast<const char*>(db.source.data.get()), db.source.size);
+  size_t runStart = 0;
+  size_t runEnd = 0;
+  const auto flushRun = [&] {
+    out.WriteRun(input.substr(runStart, runEnd - runStart));
+    runStart = runEnd = 0;
+  };
+  const int64_t end = std::min({db.capacity, db.ObjectCount(), static_cast<int64_t>(db.deleteFlags.size())});
   int64_t written = 0;
+  MiscObject scratch;
   for (int64_t i = 0; i < end && written < db.loadedCount; ++i) {
     if (db.deleteFlags[static_cast<size_t>(i)] != 0) continue;
-    WriteObject(out, db.objects[static_cast<size_t>(i)], db.layout);
     ++written;
+    const ObjectEntry& entry = db.Entry(i);
+    if (entry.verbatim && db.KeptObject(i) == nullptr) {
+      if (entry.start != runEnd) {
+        flushRun();
+        runStart = entry.start;
+      }
+      runEnd = entry.end;
+      continue;
+    }
+    flushRun();
+    WriteObject(out, db.ReadObject(i, scratch), db.layout);
   }
-  out.WriteRun(unloaded);
+  // What the load did not take follows the last object in the input, and so
+  // continues its run.
+  if (!unloaded.empty() && unloaded.data() == input.data() + runEnd) {
+    runEnd += unloaded.size();
+  } else {
+    flushRun();
+    out.WriteRun(unloaded);
+  }
+  flushRun();
   return written + db.hexCount() + 3;
 }
 

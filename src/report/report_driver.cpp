@@ -18,10 +18,11 @@ void ReportDatabase(const Database& db, ReportStream& out, Console& console) {
   for (const tMapHex& hex : db.hexes) ReportHex(out, hex, db.layout);
   ReportPolitical(out, db.political, db.layout);
 
-  const int64_t count = std::min<int64_t>(db.loadedCount, static_cast<int64_t>(db.objects.size()));
+  const int64_t count = std::min<int64_t>(db.loadedCount, db.ObjectCount());
+  MiscObject scratch;
   for (int64_t i = 0; i < count; ++i) {
     console.WriteLine(Cat("Writing object ", i, " from position ", i));
-    ReportObject(out, db.objects[static_cast<size_t>(i)], db.layout);
+    ReportObject(out, db.ReadObject(i, scratch), db.layout);
   }
 
   out.EndLine();

@@ -151,9 +151,11 @@ Census TakeCensus(const Database& db, const MapOptions& options) {
   // The human players' homeworlds, by their column and row in the grid.
   const int64_t columns = db.map.columns;
   const int64_t rows = db.map.rows;
-  for (const MiscObject& object : db.objects) {
-    const auto* character = std::get_if<tServCharacter>(&object);
-    if (character == nullptr || !character->isHuman) continue;
+  MiscObject scratch;
+  for (int64_t i = 0; i < db.ObjectCount(); ++i) {
+    if (db.Entry(i).kind != ObjectKind::Character || !db.Entry(i).human) continue;
+    const auto* character = std::get_if<tServCharacter>(&db.ReadObject(i, scratch));
+    if (character == nullptr) continue;
     Homeworld home;
     home.listed = static_cast<int64_t>(census.homeworlds.size() + census.elsewhere.size());
     home.column = character->human.homeworldColumn;

@@ -268,7 +268,9 @@ void WriteDump(const Database& db, ByteWriter& out) {
   DumpRecord(json, textform::kMapRecord, db.map, db.layout, tMapObject::kClassTag);
   for (const tMapHex& hex : db.hexes) DumpRecord(json, textform::kHexRecord, hex, db.layout, tMapHex::kClassTag);
   DumpRecord(json, textform::kPoliticalRecord, db.political, db.layout, tPoliticalObject::kClassTag);
-  for (const MiscObject& object : db.objects) {
+  MiscObject scratch;
+  for (int64_t i = 0; i < db.ObjectCount(); ++i) {
+    const MiscObject& object = db.ReadObject(i, scratch);
     const std::string_view type = textform::kObjectRecords[object.index()];
     std::visit(
         [&](const auto& record) {

@@ -906,7 +906,7 @@ class DumpRestorer {
 
   template <class Record>
   Record& Emplace() {
-    return std::get<Record>(db_.objects.emplace_back(std::in_place_type<Record>));
+    return db_.AppendObject().emplace<Record>();
   }
 
   std::optional<DumpError> Finish() {
@@ -916,7 +916,7 @@ class DumpRestorer {
     db_.loadedCount = objects;
     db_.deleteFlags.assign(db_.objects.size(), 0);
     db_.facts = DeriveCampaignFacts(db_.campaign, db_.layout);
-    db_.index.Build(db_.objects, objects);
+    db_.Reindex();
     return std::nullopt;
   }
 

@@ -369,5 +369,28 @@ TEST(InterruptedRuns, ASignalDuringTheWriteRemovesTheTemporaryFile) {
   EXPECT_TRUE(caughtMidWrite) << "no attempt stopped the run while it was writing";
 }
 
+// The input is read whole when the run starts: a file that another process
+// cuts short or rewrites while the tool waits at the edit menu changes
+// nothing the run writes, and crashes nothing.
+TEST(Snapshot, AnInputCutOrRewrittenDuringTheRunChangesNothing) {
+  ScratchFolder folder;
+  const std::string sample = SourceFile("examples/sample-base.db");
+  for (const std::string& replacement : {std::string(), std::string(sample.size() * 2, '\xA5')}) {
+    WriteFile("in.db", sample);
+    int answersEnd = -1;
+    const StartedTool tool = StartEdit("n\nE\n", answersEnd);
+    ToolRun run;
+    while (run.transcript.find("choice>") == std::string::npos && ReadSome(tool.out, run.transcript, 1000)) {
+    }
+    WriteFile("in.db", replacement);
+    if (::write(answersEnd, "Q\n", 2) != 2) std::abort();
+    ::close(answersEnd);
+    run = FinishTool(tool, run);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(ReadFile("out.db"), sample);
+  }
+}
+
 }  // namespace
 }  // namespace campdb::testing

@@ -94,7 +94,8 @@ TEST(LargeDatabase, ObjectsAreARealisticAscendingMix) {
   std::map<ObjectKind, int64_t> kinds;
   std::map<int32_t, const tShip*> ships;
   int32_t previous = INT32_MIN;
-  for (const MiscObject& object : loaded->db.objects) {
+  for (int64_t i = 0; i < loaded->db.ObjectCount(); ++i) {
+    const MiscObject& object = loaded->db.EditObject(i);
     ++kinds[KindOf(object)];
     const int32_t id = ObjectIdOf(object);
     EXPECT_GT(id, previous);
@@ -118,8 +119,8 @@ TEST(LargeDatabase, ObjectsAreARealisticAscendingMix) {
 
   // Each character's ship entries mirror ships that it captains.
   int64_t entries = 0;
-  for (const MiscObject& object : loaded->db.objects) {
-    const auto* character = std::get_if<tServCharacter>(&object);
+  for (int64_t i = 0; i < loaded->db.ObjectCount(); ++i) {
+    const auto* character = std::get_if<tServCharacter>(&loaded->db.EditObject(i));
     if (character == nullptr) continue;
     const tServCharacter& c = *character;
     EXPECT_EQ(c.isAI(), c.human.email.empty());

@@ -60,8 +60,10 @@ testdb::Database Composed(bool reversed = false) {
   return d;
 }
 
-tServCharacter& CharacterAt(Database& db, size_t index) { return std::get<tServCharacter>(db.objects[index]); }
-tShip& Ship(Database& db, int32_t id) { return std::get<tShip>(db.objects[static_cast<size_t>(3 + id - 100)]); }
+tServCharacter& CharacterAt(Database& db, size_t index) {
+  return std::get<tServCharacter>(db.EditObject(static_cast<int64_t>(index)));
+}
+tShip& Ship(Database& db, int32_t id) { return std::get<tShip>(db.EditObject(3 + id - 100)); }
 // A ship no command reached still has the trans copy it was composed with.
 bool Untouched(const tShip& ship) { return ship.At(block::kTransCopy) == 9; }
 
@@ -150,7 +152,7 @@ TEST(EditMenuOrderTest, ShipsAreFoundInAListOutOfOrder) {
   Script s("S 104\nB 77\nQ\nP\nVanessa\nR 4 1 1\nS\nN\nq\n");
   EditMenu(db, s.console);
   EXPECT_FALSE(s.Shows("ERROR: unable to find shipyard vessel"));
-  const auto shipAt = [&](size_t index) -> tShip& { return std::get<tShip>(db.objects[index]); };
+  const auto shipAt = [&](size_t index) -> tShip& { return std::get<tShip>(db.EditObject(static_cast<int64_t>(index))); };
   EXPECT_EQ(shipAt(0).head.objectId, 104);
   EXPECT_EQ(shipAt(0).bpv, 77);
   EXPECT_EQ(shipAt(4).race, 4);  // ship 100

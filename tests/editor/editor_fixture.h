@@ -68,7 +68,7 @@ struct Loaded {
   }
   template <class Record>
   Record& Object(size_t index) {
-    return std::get<Record>(db->objects[index]);
+    return std::get<Record>(db->EditObject(static_cast<int64_t>(index)));
   }
 
   testdb::Bytes bytes;

@@ -134,13 +134,13 @@ TEST(Framing, UnrecognisedObjectsAreKeptWholeAndLoadingGoesOn) {
   const auto db = LoadBytes(bytes, Layout::Ostrel, &outcome);
   ASSERT_EQ(db->objects.size(), 5u);
   EXPECT_TRUE(outcome.Complete());
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(KindOf(db->objects[i]), ObjectKind::Unrecognised) << i;
-  EXPECT_EQ(ObjectIdOf(db->objects[0]), 4242);
-  EXPECT_EQ(ObjectIdOf(db->objects[1]), -1);
-  EXPECT_EQ(ObjectIdOf(db->objects[2]), 0x22222222);
-  EXPECT_EQ(ObjectIdOf(db->objects[3]), -1);
-  EXPECT_EQ(KindOf(db->objects[4]), ObjectKind::NewsStory);
-  EXPECT_EQ(ObjectIdOf(db->objects[4]), 5000);
+  for (int64_t i = 0; i < 4; ++i) EXPECT_EQ(db->Entry(i).kind, ObjectKind::Unrecognised) << i;
+  EXPECT_EQ(db->Entry(0).id, 4242);
+  EXPECT_EQ(db->Entry(1).id, -1);
+  EXPECT_EQ(db->Entry(2).id, 0x22222222);
+  EXPECT_EQ(db->Entry(3).id, -1);
+  EXPECT_EQ(db->Entry(4).kind, ObjectKind::NewsStory);
+  EXPECT_EQ(db->Entry(4).id, 5000);
   EXPECT_EQ(WriteAll(*db), bytes);
 
   // A body longer than the file keeps what the file holds.
@@ -150,19 +150,16 @@ TEST(Framing, UnrecognisedObjectsAreKeptWholeAndLoadingGoesOn) {
   const auto cutDb = LoadBytes(cutBytes, Layout::Base, &outcome);
   ASSERT_EQ(cutDb->objects.size(), 1u);
   EXPECT_FALSE(outcome.Complete());
-  const auto& kept = std::get<UnrecognisedObject>(cutDb->objects[0]);
+  MiscObject scratch;
+  const auto& kept = std::get<UnrecognisedObject>(cutDb->ReadObject(0, scratch));
   EXPECT_TRUE(kept.bytes.ends_with(fleet.body));
   EXPECT_EQ(WriteAll(*cutDb), cutBytes);
 }
 
 TEST(Framing, FindByIdBisectsAscendingIdsAndTakesTheFirstInAnyOtherOrder) {
   const auto objectsWithIds = [](std::vector<int32_t> ids) {
-    std::vector<MiscObject> objects;
-    for (int32_t id : ids) {
-      tNewsStory news;
-      news.head.objectId = id;
-      objects.emplace_back(news);
-    }
+    std::vector<ObjectEntry> objects;
+    for (int32_t id : ids) objects.push_back(ObjectEntry{0, 0, id, ObjectKind::NewsStory, true, false});
     return objects;
   };
   struct Lookup {
@@ -180,7 +177,7 @@ TEST(Framing, FindByIdBisectsAscendingIdsAndTakesTheFirstInAnyOtherOrder) {
       {{}, {{5, -1}}},
   };
   for (const Lookup& lookup : lookups) {
-    const std::vector<MiscObject> objects = objectsWithIds(lookup.ids);
+    const std::vector<ObjectEntry> objects = objectsWithIds(lookup.ids);
     ObjectIndex index;
     index.Build(objects, static_cast<int64_t>(objects.size()));
     for (const auto& [id, at] : lookup.found) {

@@ -191,7 +191,8 @@ TEST(HostileInput, HugeCountsAndLengths) {
        },
        [](const Loaded& l, const Bytes&) {
          ASSERT_EQ(l.db->objects.size(), 5u);
-         const auto& news = std::get<tNewsStory>(l.db->objects[4]);
+         MiscObject scratch;
+         const auto& news = std::get<tNewsStory>(l.db->ReadObject(4, scratch));
          EXPECT_EQ(news.storyText, "abc");
          EXPECT_TRUE(news.tail.empty());
        }},

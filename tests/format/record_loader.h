@@ -40,7 +40,8 @@ inline Bytes WriteAll(const campdb::Database& db) {
   WriteRecord(out, db.map, db.layout);
   for (const tMapHex& hex : db.hexes) WriteRecord(out, hex, db.layout);
   WriteRecord(out, db.political, db.layout);
-  for (const MiscObject& object : db.objects) WriteObject(out, object, db.layout);
+  MiscObject scratch;
+  for (int64_t i = 0; i < db.ObjectCount(); ++i) WriteObject(out, db.ReadObject(i, scratch), db.layout);
   return out.TakeBuffer();
 }
 

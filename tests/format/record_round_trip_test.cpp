@@ -185,8 +185,11 @@ TEST(RecordRoundTrip, HeaderAndWholeSampleDatabases) {
     EXPECT_EQ(db->objects.size(), s.objects);
     EXPECT_EQ(db->facts.currentEra, s.era);
     std::vector<int32_t> aiPlayers;
-    for (const MiscObject& object : db->objects) {
+    MiscObject scratch;
+    for (int64_t i = 0; i < db->ObjectCount(); ++i) {
+      const MiscObject& object = db->ReadObject(i, scratch);
       EXPECT_NE(KindOf(object), ObjectKind::Unrecognised);
+      EXPECT_TRUE(db->Entry(i).verbatim);
       const auto* character = std::get_if<tServCharacter>(&object);
       if (character != nullptr && character->isAI()) aiPlayers.push_back(character->head.objectId);
     }

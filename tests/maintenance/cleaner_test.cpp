@@ -63,7 +63,7 @@ TEST(Cleaner, KeepsPlayersTheirShipsBasesAndTheShipyard) {
 std::vector<int32_t> KeptIds(const Database& db) {
   std::vector<int32_t> ids;
   for (size_t i = 0; i < db.deleteFlags.size(); ++i) {
-    if (db.deleteFlags[i] == 0) ids.push_back(ObjectIdOf(db.objects[i]));
+    if (db.deleteFlags[i] == 0) ids.push_back(db.objects[i].id);
   }
   std::sort(ids.begin(), ids.end());
   return ids;
