@@ -3,6 +3,8 @@
 // most hexes get none, and their names are in the hex's tooltip instead.
 #include <algorithm>
 #include <numeric>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "svgmap/map_picture.h"
@@ -13,20 +15,31 @@ namespace {
 
 constexpr size_t kNamesShown = 3;
 
-// A generous width for a text of this many characters in bold: no wider
-// glyph is common in a name. Hundredths of a map unit, like the font size.
-int64_t TextWidth(int64_t characters, int64_t fontSize) { return characters * fontSize * 70 / 100; }
-
-// The characters a label takes, never fewer than it writes: a byte of a
-// name is at most one character.
-int64_t LabelCharacters(const Census& census, const HomeHex& home, size_t names) {
-  int64_t characters = 0;
-  for (size_t i = home.first; i < home.first + names; ++i) {
-    characters += static_cast<int64_t>(std::min(census.homeworlds[i].name.size(), kNameLimit + 1));
-    if (i > home.first) characters += 2;
+// A generous width of a label's text in bold, in hundredths of the font
+// size: capitals and wide letters take nearly the font's size, other
+// letters, digits and punctuation about seven tenths, and every byte beyond
+// ASCII (a part of one character, or a replacement character) a whole one.
+int64_t Width(std::string_view text) {
+  int64_t width = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool wide = byte >= 0x80 || (byte >= 'A' && byte <= 'Z') || c == 'm' || c == 'w' || c == '@' || c == '%';
+    width += byte >= 0x80 ? 100 : wide ? 95 : 70;
   }
-  if (home.Players() > names) characters += 2 + static_cast<int64_t>(std::to_string(home.Players() - names).size());
-  return characters;
+  return width;
+}
+
+// The width a label takes, never less than what it writes: each name cut at
+// the limit, with the ellipsis, the separators, and " +N" when some are left
+// out.
+int64_t LabelWidth(const Census& census, const HomeHex& home, size_t names) {
+  int64_t width = 0;
+  for (size_t i = home.first; i < home.first + names; ++i) {
+    const Text name = census.homeworlds[i].name;
+    width += Width(name.substr(0, kNameLimit)) + (name.size() > kNameLimit ? 100 : 0) + (i > home.first ? 140 : 0);
+  }
+  if (home.Players() > names) width += Width(" +" + std::to_string(home.Players() - names));
+  return width;
 }
 
 // The labels placed so far, by the cells of a coarse grid they touch.
@@ -105,7 +118,7 @@ void PlaceHomeworldLabels(Census& census, int64_t columns, int64_t rows, int64_t
     const size_t full = crowded ? 1 : std::min(home.Players(), kNamesShown);
     for (const size_t names : {full, size_t{1}}) {
       Box box;
-      box.width = TextWidth(LabelCharacters(census, home, names), fontSize) + 2 * padding;
+      box.width = LabelWidth(census, home, names) * fontSize / 100 + 2 * padding;
       box.height = height;
       if (box.width > right) continue;
       box.left = std::clamp(x - box.width / 2, int64_t{0}, right - box.width);
