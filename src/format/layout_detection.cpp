@@ -229,7 +229,10 @@ LayoutVerdict DetectLayout(std::span<const uint8_t> bytes) {
   const std::string both = Doubtful(base, Layout::Base) + "; " + Doubtful(ostrel, Layout::Ostrel);
   if (Outweighs(o, b)) return Decided(Layout::Base, damaged + "the values fit: " + both);
   if (Outweighs(b, o)) return Decided(Layout::Ostrel, damaged + "the values fit: " + both);
-  return {std::nullopt, damaged + "both layouts frame every record: " + both};
+  if (!base.clean) {
+    return {std::nullopt, "neither layout reads it (" + Failure(base) + "), and the values do not decide: " + both};
+  }
+  return {std::nullopt, "both layouts frame every record: " + both};
 }
 
 }  // namespace campdb
