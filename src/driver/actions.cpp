@@ -74,7 +74,7 @@ struct ActionRow {
 
 constexpr ActionRow kActions[] = {
     {"--check", Action::Check, "--layout --json", "DB", "one database", -1,
-     "say which layout DB is in, what is damaged and what Clean would drop", RunCheck},
+     "say which layout DB is in, what is damaged and what Clean would\ndrop", RunCheck},
     {"--dump", Action::Dump, "--layout", "DB [DUMP]", "a database and, optionally, the dump to write", -1,
      "write DB as text, one JSON object a line", RunDump},
     {"--restore", Action::Restore, "--layout --info-dir|--no-info", "DUMP OUTPUT-DB",
@@ -84,6 +84,13 @@ constexpr ActionRow kActions[] = {
      RunRestore},
     {"--map", Action::Map, "--layout --shade", "DB MAP.svg", "a database and the picture to write", -1,
      "draw the hex map of DB as an SVG picture", RunMap},
+    {"--clean", Action::Clean, "--layout --json|--quiet --info-dir|--no-info", "DB OUTPUT-DB",
+     "a database and the database to write", 1,
+     "Clean without a question: write OUTPUT-DB, with its camp.info and\n"
+     "version.info, and one line saying what was kept and dropped",
+     RunClean},
+    {"--report", Action::Report, "--layout", "DB [REPORT]", "a database and, optionally, the report to write", -1,
+     "write the report of DB", RunReport},
 };
 
 const OptionRow* FindOption(std::string_view word) {
@@ -129,22 +136,26 @@ bool GroupHas(std::string_view group, std::string_view word) {
 
 std::string SeeHelp(std::string text) { return text + "; see campdb --help"; }
 
-// The usage line of one action.
-std::string UsageOf(const ActionRow& action) {
-  std::string line = Cat("campdb ", action.word);
+// The usage of one action, its lines kept within 80 columns.
+std::vector<std::string> UsageOf(const ActionRow& action) {
+  std::vector<std::string> pieces{Cat("campdb ", action.word)};
   ForEachWord(action.options, [&](std::string_view group) {
-    line += " [";
-    bool first = true;
+    std::string piece = "[";
     for (std::string_view rest = group; !rest.empty();) {
       const size_t end = std::min(rest.find('|'), rest.size());
       const OptionRow* option = FindOption(rest.substr(0, end));
-      line += Cat(first ? "" : " | ", option->word, option->values.empty() ? "" : " ", option->values);
-      first = false;
+      piece += Cat(piece.size() > 1 ? " | " : "", option->word, option->values.empty() ? "" : " ", option->values);
       rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    line += "]";
+    pieces.push_back(piece + "]");
   });
-  return Cat(line, " ", action.files);
+  pieces.emplace_back(action.files);
+  std::vector<std::string> lines{"       " + pieces[0]};
+  for (size_t i = 1; i < pieces.size(); ++i) {
+    if (lines.back().size() + 1 + pieces[i].size() > 79) lines.emplace_back(std::string(14 + action.word.size(), ' '));
+    lines.back() += Cat(lines.back().back() == ' ' ? "" : " ", pieces[i]);
+  }
+  return lines;
 }
 
 }  // namespace
@@ -264,7 +275,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 
 void PrintUsage(Console& console) {
   console.WriteLine("Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]");
-  for (const ActionRow& action : kActions) console.WriteLine(Cat("       ", UsageOf(action)));
+  for (const ActionRow& action : kActions) {
+    for (const std::string& line : UsageOf(action)) console.WriteLine(line);
+  }
   for (const std::string_view line : {
            "       campdb -h | --help | --version",
            "",
