@@ -19,10 +19,17 @@ namespace campdb {
 
 class Console;
 
+// Where the info files go: a folder ("" for the current one), or nowhere.
+struct InfoFolder {
+  std::string folder;
+  bool none = false;
+};
+
 class InfoFiles {
  public:
   // Neither info file may be the file `input` (the input database).
-  explicit InfoFiles(std::optional<FileIdentity> input = std::nullopt) : input_(input) {}
+  explicit InfoFiles(std::optional<FileIdentity> input = std::nullopt, InfoFolder where = {})
+      : input_(input), where_(std::move(where)) {}
 
   // Writes neither file: each prints its failure line in place of its
   // "Producing ..." line and stays as it was; `why` is said once on the
@@ -48,6 +55,7 @@ class InfoFiles {
     std::string bytes;
   };
   std::optional<FileIdentity> input_;
+  InfoFolder where_;
   std::vector<Kept> kept_;
   std::optional<std::string> withheld_;
   bool withheldSaid_ = false;

@@ -8,6 +8,7 @@
 
 #include "format/byte_stream.h"
 #include "format/database.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 
 namespace campdb {
@@ -32,7 +33,10 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
 // the error line and the reason instead, leaves the info files as they were,
 // and returns false. With `infoWithheld` set (why, as InfoFilesWithheldBy...
 // gives it), no info file is written and each prints its failure line.
+// `infoFolder` says where the info files go (the current folder unless
+// given).
 bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
-                   Text unloaded = {}, std::optional<std::string> infoWithheld = std::nullopt);
+                   Text unloaded = {}, std::optional<std::string> infoWithheld = std::nullopt,
+                   const InfoFolder& infoFolder = {});
 
 }  // namespace campdb

@@ -90,8 +90,14 @@ TEST_P(DumpRoundTrip, RestoreOfTheDumpWritesWhatAnUnchangedEditWrites) {
   EXPECT_EQ(restored.transcript, "");
   if (!refused) {
     // The info files are not written from a campaign record not read
-    // whole, and the restore says so.
-    EXPECT_EQ(restored.diagnostics.empty(), edit.campInfo != "<none>") << restored.diagnostics;
+    // whole, and the restore says so; besides, standard error only counts
+    // what the check finds in the database written.
+    std::istringstream said(restored.diagnostics);
+    std::string other;
+    for (std::string line; std::getline(said, line);) {
+      if (!line.ends_with("see campdb --check out.db")) other += line + "\n";
+    }
+    EXPECT_EQ(other.empty(), edit.campInfo != "<none>") << restored.diagnostics;
     EXPECT_TRUE(ReadFile("out.db") == edit.database);
     EXPECT_EQ(ReadFile("camp.info").value_or("<none>"), edit.campInfo);
     EXPECT_EQ(ReadFile("version.info").value_or("<none>"), edit.versionInfo);
