@@ -1,6 +1,6 @@
 // campdb-bench: measures the tool on large databases.
 //
-//   campdb-bench [--repeat N] [--ostrel] [--workdir DIR] DATABASE...
+//   campdb-bench [--repeat N] [--ostrel] [--workdir DIR] [--only JOB,...] DATABASE...
 //
 // For every database, in one run, it times
 //   copy    the physical reference: the file read into memory with one read
@@ -26,7 +26,8 @@
 // not a terminal. Every operation runs in a child process of its own,
 // N times (default 3); the table shows the fastest time, as a multiple of
 // the copy's fastest time and as throughput, and the largest peak resident
-// memory, as a multiple of the file size.
+// memory, as a multiple of the file size. --only measures the jobs named
+// (and the copies they are measured against), e.g. --only clean,report.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -235,10 +236,10 @@ struct FileResult {
   std::vector<Row> rows;
 };
 
-const Measurement& Find(const FileResult& f, const std::string& name) {
+const Measurement* Find(const FileResult& f, const std::string& name) {
   for (const Row& row : f.rows)
-    if (row.name == name) return row.m;
-  std::abort();
+    if (row.name == name) return &row.m;
+  return nullptr;
 }
 
 std::string Absolute(const std::string& path) {
@@ -249,7 +250,9 @@ std::string Absolute(const std::string& path) {
   return out;
 }
 
-void Usage() { std::cerr << "Usage: campdb-bench [--repeat N] [--ostrel] [--workdir DIR] DATABASE...\n"; }
+void Usage() {
+  std::cerr << "Usage: campdb-bench [--repeat N] [--ostrel] [--workdir DIR] [--only JOB,...] DATABASE...\n";
+}
 
 }  // namespace
 
@@ -261,6 +264,7 @@ int main(int argc, char** argv) {
   bool ostrel = false;
   std::string workdir = ".";
   std::vector<std::string> inputs;
+  std::string only;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--repeat" && i + 1 < argc) {
@@ -269,6 +273,8 @@ int main(int argc, char** argv) {
       ostrel = true;
     } else if (arg == "--workdir" && i + 1 < argc) {
       workdir = argv[++i];
+    } else if (arg == "--only" && i + 1 < argc) {
+      only = "," + std::string(argv[++i]) + ",";
     } else if (!arg.empty() && arg[0] == '-') {
       Usage();
       return 2;
@@ -287,6 +293,8 @@ int main(int argc, char** argv) {
   }
 
   const std::string variant = ostrel ? "y\n" : "n\n";
+  const auto wanted = [&](const std::string& job) { return only.empty() || only.find("," + job + ",") != std::string::npos; };
+  const bool textForm = wanted("dump") || wanted("restore");
   std::vector<FileResult> results;
   for (const std::string& input : inputs) {
     struct stat st {};
@@ -303,19 +311,19 @@ int main(int argc, char** argv) {
     const std::string reportOut = "bench-report.txt";
     const std::vector<std::string> infoFiles{"camp.info", "version.info"};
     f.rows.push_back({"copy", Measure(repeat, {copyOut}, [&] { return Copy(input, copyOut); })});
-    f.rows.push_back({"load", Measure(repeat, {}, [&] { return Load(input, ostrel); })});
-    f.rows.push_back({"clean", Measure(repeat, {cleanOut, infoFiles[0], infoFiles[1]}, [&] {
+    if (wanted("load")) f.rows.push_back({"load", Measure(repeat, {}, [&] { return Load(input, ostrel); })});
+    if (wanted("clean")) f.rows.push_back({"clean", Measure(repeat, {cleanOut, infoFiles[0], infoFiles[1]}, [&] {
                         return Tool({"campdb", input, "-", cleanOut}, variant + "C\n");
                       })});
-    f.rows.push_back({"edit", Measure(repeat, {editOut, infoFiles[0], infoFiles[1]}, [&] {
+    if (wanted("edit")) f.rows.push_back({"edit", Measure(repeat, {editOut, infoFiles[0], infoFiles[1]}, [&] {
                         return Tool({"campdb", input, "-", editOut}, variant + "E\nQ\n");
                       })});
-    f.rows.push_back({"report", Measure(repeat, {reportOut}, [&] {
+    if (wanted("report")) f.rows.push_back({"report", Measure(repeat, {reportOut}, [&] {
                         return Tool({"campdb", input, reportOut}, variant + "R\n");
                       })});
     const std::string mapOut = "bench-map.svg";
-    f.rows.push_back({"map", Measure(repeat, {mapOut}, [&] { return Map(input, mapOut); })});
-    f.detectSeconds = DetectionSeconds(input, repeat);
+    if (wanted("map")) f.rows.push_back({"map", Measure(repeat, {mapOut}, [&] { return Map(input, mapOut); })});
+    if (wanted("detect")) f.detectSeconds = DetectionSeconds(input, repeat);
     struct stat picture {};
     if (::stat(mapOut.c_str(), &picture) == 0) f.pictureBytes = static_cast<double>(picture.st_size);
 
@@ -328,22 +336,28 @@ int main(int argc, char** argv) {
     ::unlink(dumpFile.c_str());
     ChildResult made;
     Measurement ignored;
-    if (!RunInChild([&] { return Tool({"campdb", "--dump", layout, input, dumpFile}, ""); }, made, ignored)) {
+    if (textForm && !RunInChild([&] { return Tool({"campdb", "--dump", layout, input, dumpFile}, ""); }, made, ignored)) {
       std::cerr << "campdb-bench: cannot dump " << input << '\n';
       return 1;
     }
-    f.rows.push_back({"copy-dump", Measure(repeat, {dumpCopy}, [&] { return Copy(dumpFile, dumpCopy); })});
-    f.rows.push_back({"dump", Measure(repeat, {dumpOut}, [&] {
+    if (textForm) f.rows.push_back({"copy-dump", Measure(repeat, {dumpCopy}, [&] { return Copy(dumpFile, dumpCopy); })});
+    if (wanted("dump")) f.rows.push_back({"dump", Measure(repeat, {dumpOut}, [&] {
                         return Tool({"campdb", "--dump", layout, input, dumpOut}, "");
                       })});
-    f.rows.push_back({"restore", Measure(repeat, {restoreOut, infoFiles[0], infoFiles[1]}, [&] {
+    if (wanted("restore")) f.rows.push_back({"restore", Measure(repeat, {restoreOut, infoFiles[0], infoFiles[1]}, [&] {
                         return Tool({"campdb", "--restore", dumpFile, restoreOut}, "");
                       })});
     for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, mapOut, infoFiles[0], infoFiles[1],
                                     dumpFile, dumpCopy, dumpOut, restoreOut}) {
       ::unlink(name.c_str());
     }
-    f.objects = Find(f, "load").objects;
+    if (const Measurement* load = Find(f, "load")) {
+      f.objects = load->objects;
+    } else {
+      ChildResult loaded;
+      Measurement ignoredLoad;
+      if (RunInChild([&] { return Load(input, ostrel); }, loaded, ignoredLoad)) f.objects = loaded.objects;
+    }
     results.push_back(f);
   }
 
@@ -352,8 +366,8 @@ int main(int argc, char** argv) {
   bool allOk = true;
   for (const FileResult& f : results) {
     const double mb = f.bytes / 1e6;
-    double reference = Find(f, "copy").seconds;
-    double cpuReference = Find(f, "copy").cpuSeconds;
+    double reference = Find(f, "copy")->seconds;
+    double cpuReference = Find(f, "copy")->cpuSeconds;
     bool first = true;
     for (const Row& row : f.rows) {
       // Each row is measured against the copy above it.
@@ -378,14 +392,16 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("\nmap pictures (campdb --map --shade econ)\n");
-  for (const FileResult& f : results) {
-    std::printf("  %s: %.2f MB\n", f.path.c_str(), f.pictureBytes / 1e6);
+  if (wanted("map")) {
+    std::printf("\nmap pictures (campdb --map --shade econ)\n");
+    for (const FileResult& f : results) std::printf("  %s: %.2f MB\n", f.path.c_str(), f.pictureBytes / 1e6);
   }
-  std::printf("\nlayout detection on the bytes read (as every interactive run and action makes it)\n");
-  for (const FileResult& f : results) {
-    std::printf("  %s: %.3f ms, %.2f %% of a Clean\n", f.path.c_str(), f.detectSeconds * 1e3,
-                100.0 * f.detectSeconds / Find(f, "clean").seconds);
+  if (wanted("detect") && wanted("clean")) {
+    std::printf("\nlayout detection on the bytes read (as every interactive run and action makes it)\n");
+    for (const FileResult& f : results) {
+      std::printf("  %s: %.3f ms, %.2f %% of a Clean\n", f.path.c_str(), f.detectSeconds * 1e3,
+                  100.0 * f.detectSeconds / Find(f, "clean")->seconds);
+    }
   }
 
   // Growth: time per object of each file against the file before it; 1.00
@@ -400,7 +416,7 @@ int main(int argc, char** argv) {
       const FileResult& f = results[i];
       std::printf("%-8lld->%9lld", static_cast<long long>(base.objects), static_cast<long long>(f.objects));
       for (const Row& row : f.rows) {
-        const double ratio = (row.m.seconds / Find(base, row.name).seconds) /
+        const double ratio = (row.m.seconds / Find(base, row.name)->seconds) /
                              (static_cast<double>(f.objects) / static_cast<double>(base.objects));
         std::printf(" %8.2f", ratio);
       }

@@ -4,21 +4,28 @@
 # load, Clean, an unchanged Edit and Report on each against a plain copy of
 # the same file, and --dump and --restore against a copy of the dump.
 #
-#   bench/run.sh [--repeat N] [--ostrel]
+#   bench/run.sh [--repeat N] [--ostrel] [--far-ships] [OBJECTS...]
 #
 # --repeat N runs every operation N times (default 5) and keeps the fastest;
-# --ostrel generates and reads the Ostrel layout. The build goes to
+# --ostrel generates and reads the Ostrel layout; --far-ships places every
+# player's ships anywhere after the player in the list, so that each
+# captain is looked up far away. OBJECTS replace the three sizes, e.g.
+# 300000 1000000 3000000 (3 000 000 objects make a 1.4 GB file). The build goes to
 # build-bench/ (or $BUILD_DIR), the databases to a folder under $TMPDIR that
 # is removed afterwards.
 set -euo pipefail
 
 repeat=5
 ostrel=()
+far=()
+sizes=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --repeat) repeat=$2; shift 2 ;;
     --ostrel) ostrel=(--ostrel); shift ;;
-    *) echo "usage: bench/run.sh [--repeat N] [--ostrel]" >&2; exit 2 ;;
+    --far-ships) far=(--far-ships); shift ;;
+    [0-9]*) sizes+=("$1"); shift ;;
+    *) echo "usage: bench/run.sh [--repeat N] [--ostrel] [--far-ships] [OBJECTS...]" >&2; exit 2 ;;
   esac
 done
 
@@ -30,8 +37,9 @@ cmake --build "$build" -j2 --target campdb-gen campdb-bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 files=()
-for objects in 10000 100000 300000; do
-  "$build/tools/campdb-gen" "${ostrel[@]}" "$objects" "$work/db-$objects.db"
+[ ${#sizes[@]} -gt 0 ] || sizes=(10000 100000 300000)
+for objects in "${sizes[@]}"; do
+  "$build/tools/campdb-gen" "${ostrel[@]}" "${far[@]}" "$objects" "$work/db-$objects.db"
   files+=("$work/db-$objects.db")
 done
 echo

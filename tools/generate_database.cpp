@@ -1,11 +1,13 @@
 // campdb-gen: writes a large, well-formed campaign database for measuring
 // the tool.
 //
-//   campdb-gen [--ostrel] [--seed N] [--map COLUMNSxROWS] OBJECTS OUTPUT
+//   campdb-gen [--ostrel] [--far-ships] [--seed N] [--map COLUMNSxROWS] OBJECTS OUTPUT
 //
 // OBJECTS is the number of misc objects after the political record: human
 // and AI players with their ships, shipyard vessels, bids and news stories,
-// in ascending objectId order. The map has 40 x 30 hexes unless --map gives
+// in ascending objectId order. A player's ships follow the player, or with
+// --far-ships lie anywhere after it in the list, far from their captain.
+// The map has 40 x 30 hexes unless --map gives
 // its size (at most 2000 x 2000). --ostrel writes
 // the Ostrel layout instead of the base layout. The same arguments always
 // give the same file.
@@ -22,7 +24,7 @@
 namespace {
 
 void Usage() {
-  std::fputs("Usage: campdb-gen [--ostrel] [--seed N] [--map COLUMNSxROWS] OBJECTS OUTPUT\n", stderr);
+  std::fputs("Usage: campdb-gen [--ostrel] [--far-ships] [--seed N] [--map COLUMNSxROWS] OBJECTS OUTPUT\n", stderr);
 }
 
 template <typename T>
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--ostrel") {
       options.layout = campdb::testdb::Layout::Ostrel;
+    } else if (arg == "--far-ships") {
+      options.farShips = true;
     } else if (arg == "--seed" && i + 1 < argc) {
       if (!ParseNumber(argv[++i], options.seed)) {
         Usage();

@@ -513,9 +513,9 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
     // what a Clean run drops.
     report.dryRun = true;
     const auto loaded = static_cast<int64_t>(db.objects.size());
-    MiscObject scratch;
-    for (int64_t i = 0; i < std::min(db.loadedCount, loaded); ++i) {
-      const CleanReason reason = DecideClean(db, i, scratch);
+    const std::vector<CleanReason> reasons = DecideCleanAll(db, std::min(db.loadedCount, loaded));
+    for (int64_t i = 0; i < static_cast<int64_t>(reasons.size()); ++i) {
+      const CleanReason reason = reasons[static_cast<size_t>(i)];
       if (reason == CleanReason::Kept) {
         ++report.wouldKeep;
         continue;

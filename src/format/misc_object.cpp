@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <limits>
 
 namespace campdb {
 
@@ -40,6 +42,20 @@ bool ReadKnown(ByteReader& in, const ObjectFrame& frame, const ReadContext& cont
   reader.SetFrame(frame.declaredSize, Record::kClassTag);
   record->Fields(reader, context.layout);
   return !reader.Normalised() && frame.tag == Record::kClassTag;
+}
+
+// Sorts keys by their upper 32 bits, keeping the order of equal ones: three
+// counting passes of 11 bits each.
+void SortByUpperHalf(std::vector<uint64_t>& keys) {
+  std::vector<uint64_t> other(keys.size());
+  for (const int shift : {32, 43, 54}) {
+    std::array<size_t, 2048> starts{};
+    for (const uint64_t key : keys) ++starts[(key >> shift) & 2047];
+    size_t at = 0;
+    for (size_t& start : starts) at += std::exchange(start, at);
+    for (const uint64_t key : keys) other[starts[(key >> shift) & 2047]++] = key;
+    keys.swap(other);
+  }
 }
 
 }  // namespace
@@ -170,6 +186,55 @@ int64_t ObjectIndex::Find(const std::vector<ObjectEntry>& objects, int32_t wante
     }
   }
   return -1;
+}
+
+std::vector<int64_t> ObjectIndex::FindAll(const std::vector<ObjectEntry>& objects,
+                                          const std::vector<int32_t>& wanted) const {
+  std::vector<int64_t> found(wanted.size(), -1);
+  if (wanted.size() > std::numeric_limits<uint32_t>::max()) {
+    for (size_t k = 0; k < wanted.size(); ++k) found[k] = Find(objects, wanted[k]);
+    return found;
+  }
+  // Each id with its place in `wanted`, ordered by id (its sign bit turned
+  // over so that the unsigned order is the signed one).
+  std::vector<uint64_t> keys(wanted.size());
+  for (size_t k = 0; k < wanted.size(); ++k) {
+    keys[k] = (uint64_t{static_cast<uint32_t>(wanted[k]) ^ 0x80000000u} << 32) | k;
+  }
+  SortByUpperHalf(keys);
+  const auto idOf = [](uint64_t key) { return static_cast<int32_t>(static_cast<uint32_t>(key >> 32) ^ 0x80000000u); };
+  const auto placeOf = [](uint64_t key) { return static_cast<size_t>(key & 0xFFFFFFFFu); };
+
+  if (!ascending_) {
+    // The index is in id order, the first object in list order first.
+    size_t j = 0;
+    for (const uint64_t key : keys) {
+      const int32_t id = idOf(key);
+      while (j < byId_.size() && byId_[j].first < id) ++j;
+      if (j < byId_.size() && byId_[j].first == id) found[placeOf(key)] = byId_[j].second;
+    }
+    return found;
+  }
+  // The list itself is in id order. An id held by one object is found where
+  // the bisection finds it; of an id held by several, the bisection's path
+  // decides which it finds, so that one is searched as before.
+  int64_t j = 0;
+  int32_t lastId = 0;
+  int64_t lastFound = -1;
+  bool haveLast = false;
+  const auto idAt = [&](int64_t i) { return objects[static_cast<size_t>(i)].id; };
+  for (const uint64_t key : keys) {
+    const int32_t id = idOf(key);
+    if (!haveLast || id != lastId) {
+      while (j < count_ && idAt(j) < id) ++j;
+      lastFound = -1;
+      if (j < count_ && idAt(j) == id) lastFound = j + 1 < count_ && idAt(j + 1) == id ? Find(objects, id) : j;
+      lastId = id;
+      haveLast = true;
+    }
+    found[placeOf(key)] = lastFound;
+  }
+  return found;
 }
 
 }  // namespace campdb

@@ -22,7 +22,32 @@ std::string_view CleanReasonWord(CleanReason reason) {
   return "kept";
 }
 
-CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch) {
+namespace {
+
+// A decision, or the id of the captain whose kind of player makes it.
+struct Decision {
+  Decision(CleanReason r) : reason(r) {}
+  CleanReason reason = CleanReason::Kept;
+  int32_t captainId = 0;
+  bool byCaptain = false;
+};
+
+Decision ByCaptain(int32_t captainId) {
+  Decision decision(CleanReason::Kept);
+  decision.captainId = captainId;
+  decision.byCaptain = true;
+  return decision;
+}
+
+// A ship's decision when its captain is the object at `at` (-1: none).
+CleanReason CaptainDecides(const Database& db, int64_t at) {
+  if (at < 0) return CleanReason::CaptainMissing;
+  const ObjectEntry& captain = db.Entry(at);
+  if (captain.kind != ObjectKind::Character) return CleanReason::CaptainNotCharacter;
+  return captain.human ? CleanReason::Kept : CleanReason::CaptainIsAi;
+}
+
+Decision Decide(const Database& db, int64_t index, MiscObject& scratch) {
   const ObjectKind kind = db.Entry(index).kind;
   // Bids are kept and news stories dropped as they are; ships and AI
   // players are looked at.
@@ -35,11 +60,7 @@ CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch) 
     if (IsBaseOrPlanetHull(ship->hullClass) || ship->captainId == 0) return CleanReason::Kept;
     // A ship is not kept for its captain's sake when that captain is an AI
     // player, even one kept for holding a base: its warships go.
-    const int64_t at = db.FindObjectById(ship->captainId);
-    if (at < 0) return CleanReason::CaptainMissing;
-    const ObjectEntry& captain = db.Entry(at);
-    if (captain.kind != ObjectKind::Character) return CleanReason::CaptainNotCharacter;
-    return captain.human ? CleanReason::Kept : CleanReason::CaptainIsAi;
+    return ByCaptain(ship->captainId);
   }
   if (const auto* character = std::get_if<tServCharacter>(&object)) {
     if (!character->isAI()) return CleanReason::Kept;
@@ -49,6 +70,32 @@ CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch) 
     return CleanReason::AiWithoutBase;
   }
   return CleanReason::Unrecognised;
+}
+
+}  // namespace
+
+CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch) {
+  const Decision decision = Decide(db, index, scratch);
+  return decision.byCaptain ? CaptainDecides(db, db.FindObjectById(decision.captainId)) : decision.reason;
+}
+
+std::vector<CleanReason> DecideCleanAll(const Database& db, int64_t count) {
+  count = std::clamp<int64_t>(count, 0, db.ObjectCount());
+  std::vector<CleanReason> reasons(static_cast<size_t>(count));
+  std::vector<int32_t> captains;
+  std::vector<int64_t> ships;
+  MiscObject scratch;
+  for (int64_t i = 0; i < count; ++i) {
+    const Decision decision = Decide(db, i, scratch);
+    reasons[static_cast<size_t>(i)] = decision.reason;
+    if (decision.byCaptain) {
+      captains.push_back(decision.captainId);
+      ships.push_back(i);
+    }
+  }
+  const std::vector<int64_t> found = db.index.FindAll(db.objects, captains);
+  for (size_t k = 0; k < ships.size(); ++k) reasons[static_cast<size_t>(ships[k])] = CaptainDecides(db, found[k]);
+  return reasons;
 }
 
 CleanReason DecideClean(const Database& db, int64_t index) {
@@ -62,11 +109,11 @@ CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progres
   // Every decision looks at the objects as loaded, never at another
   // decision, so the order of the walk does not matter.
   int64_t kept = 0;
-  MiscObject scratch;
   if (progress != nullptr) progress->Stage("cleaning", summary.loaded);
+  const std::vector<CleanReason> reasons = DecideCleanAll(db, summary.loaded);
   for (int64_t i = 0; i < summary.loaded; ++i) {
     if (progress != nullptr) progress->Step(i);
-    const CleanReason reason = DecideClean(db, i, scratch);
+    const CleanReason reason = reasons[static_cast<size_t>(i)];
     ++summary.byReason[static_cast<size_t>(reason)];
     const bool keep = reason == CleanReason::Kept;
     db.deleteFlags[static_cast<size_t>(i)] = keep ? 0 : 1;

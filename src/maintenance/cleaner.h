@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "format/database.h"
 
@@ -18,7 +19,7 @@ class ProgressLine;
 bool IsBaseOrPlanetHull(int32_t hullClass);
 
 // Why Clean keeps or drops one object.
-enum class CleanReason {
+enum class CleanReason : uint8_t {
   Kept,
   NewsStory,            // every news story goes
   AiWithoutBase,        // an AI player that holds no base or planet
@@ -41,6 +42,9 @@ std::string_view CleanReasonWord(CleanReason reason);
 CleanReason DecideClean(const Database& db, int64_t index);
 // The same, reading the object into `scratch` when it must be looked at.
 CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch);
+// DecideClean for each of the first `count` loaded objects, with the
+// captains of all the ships looked up together.
+std::vector<CleanReason> DecideCleanAll(const Database& db, int64_t count);
 
 // What a Clean run did.
 struct CleanSummary {

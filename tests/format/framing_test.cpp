@@ -2,6 +2,7 @@
 // of the object list, objects of unrecognised class, and the search by id.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "record_loader.h"
@@ -182,6 +183,39 @@ TEST(Framing, FindByIdBisectsAscendingIdsAndTakesTheFirstInAnyOtherOrder) {
     index.Build(objects, static_cast<int64_t>(objects.size()));
     for (const auto& [id, at] : lookup.found) {
       EXPECT_EQ(index.Find(objects, id), at) << "id " << id << " in list of " << lookup.ids.size();
+    }
+  }
+}
+
+// The lookups made together find what each made alone finds, over lists in
+// order and out of it, with runs of equal ids, ids of -1 and the extremes.
+TEST(Framing, FindAllAgreesWithFindOverGeneratedLists) {
+  uint64_t state = 7;
+  const auto next = [&](uint32_t n) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<uint32_t>(state >> 33) % n;
+  };
+  for (int round = 0; round < 300; ++round) {
+    const uint32_t size = next(round < 20 ? 4 : 400);
+    std::vector<ObjectEntry> objects;
+    int32_t id = round % 3 == 0 ? INT_MIN + static_cast<int32_t>(next(3)) : -2 + static_cast<int32_t>(next(4));
+    for (uint32_t i = 0; i < size; ++i) {
+      if (round % 4 == 1) id = static_cast<int32_t>(next(50)) - 1;  // out of order, many repeats
+      else if (next(5) != 0) id += static_cast<int32_t>(next(3));    // ascending, some repeats
+      if (round % 7 == 6 && i + 1 == size) id = INT_MAX;
+      objects.push_back(ObjectEntry{0, 0, id, ObjectKind::Ship, true, false});
+    }
+    ObjectIndex index;
+    index.Build(objects, static_cast<int64_t>(next(size + 2)));
+    std::vector<int32_t> wanted{-1, 0, INT_MIN, INT_MAX};
+    for (uint32_t k = next(2 * size + 2); k > 0; --k) {
+      const int64_t near = size > 0 ? objects[next(size)].id + int64_t{next(3)} - 1 : 0;
+      wanted.push_back(static_cast<int32_t>(std::clamp<int64_t>(near, INT_MIN, INT_MAX)));
+    }
+    const std::vector<int64_t> found = index.FindAll(objects, wanted);
+    ASSERT_EQ(found.size(), wanted.size());
+    for (size_t k = 0; k < wanted.size(); ++k) {
+      ASSERT_EQ(found[k], index.Find(objects, wanted[k])) << "round " << round << ", id " << wanted[k];
     }
   }
 }

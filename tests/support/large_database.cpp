@@ -134,9 +134,16 @@ class Generator {
   }
 
   LargeDatabaseSummary Run() {
+    if (options_.farShips) planned_.assign(static_cast<size_t>(options_.objects), PlannedShip{});
     WriteFixedRecords();
     remaining_ = options_.objects;
-    while (remaining_ > 0) NextObjects();
+    while (remaining_ > 0) {
+      if (options_.farShips && planned_[static_cast<size_t>(Position())].type >= 0) {
+        PlacePlannedShip();
+      } else {
+        NextObjects();
+      }
+    }
     Flush();
     return summary_;
   }
@@ -154,11 +161,19 @@ class Generator {
   }
 
   // Ids ascend, with an occasional gap: the id of an object the server has
-  // since deleted.
+  // since deleted. With far ships every object's id follows from its place
+  // in the list (every other id is a gap), so that a ship placed ahead of
+  // the list's end knows its id when its captain is written.
   int32_t NewId() {
+    if (options_.farShips) {
+      lastGap_ = IdAt(Position()) - 1;
+      return IdAt(Position());
+    }
     if (random_.Below(8) == 0) lastGap_ = nextId_++;
     return nextId_++;
   }
+  int64_t Position() const { return options_.objects - remaining_; }
+  static int32_t IdAt(int64_t position) { return static_cast<int32_t>(10001 + 2 * position); }
 
   void WriteFixedRecords() {
     const bool ostrel = options_.layout == Layout::Ostrel;
@@ -256,22 +271,55 @@ class Generator {
   // A ship of the given type with a name, a little damage and, now and
   // then, a few bytes the tool does not interpret.
   Ship MakeShip(int32_t captain, int32_t race, int32_t type) {
+    const int32_t id = NewId();
+    --remaining_;
+    return MakeShip(id, captain, race, type, random_);
+  }
+  Ship MakeShip(int32_t id, int32_t captain, int32_t race, int32_t type, Random& random) {
     Ship s = prototypes_[static_cast<size_t>(type)];
-    s.objectId = NewId();
+    s.objectId = id;
     s.captainId = captain;
     s.race = race;
-    s.shipName = std::string(random_.Pick(kShipWords)) + " " + random_.Pick(kShipWords);
-    const int damage = random_.Below(4);
+    s.shipName = std::string(random.Pick(kShipWords)) + " " + random.Pick(kShipWords);
+    const int damage = random.Below(4);
     for (int i = 0; i < damage; ++i) {
-      const size_t at = shipblock::kSystemPairs + 2 * static_cast<size_t>(random_.Below(16)) + 1;
+      const size_t at = shipblock::kSystemPairs + 2 * static_cast<size_t>(random.Below(16)) + 1;
       if (s.block[at] > 0) --s.block[at];
     }
     if (damage > 1) s.SetHardpoint(1, 2, 1);
-    if (random_.Percent(10)) {
-      for (int i = random_.Below(16); i >= 0; --i) PutByte(s.frame.tail, random_.Below(256));
+    if (random.Percent(10)) {
+      for (int i = random.Below(16); i >= 0; --i) PutByte(s.frame.tail, random.Below(256));
     }
-    --remaining_;
     return s;
+  }
+
+  // With far ships, a character's ships are given places anywhere after it
+  // in the list, each remembered by what makes it again: its captain, race,
+  // type and a seed of its own.
+  struct PlannedShip {
+    int32_t captain = 0;
+    int32_t race = 0;
+    int32_t type = -1;  // -1: no ship planned here
+    uint32_t seed = 0;
+  };
+  Ship PlannedShipAt(int64_t position) {
+    const PlannedShip& p = planned_[static_cast<size_t>(position)];
+    Random random(p.seed);
+    return MakeShip(IdAt(position), p.captain, p.race, p.type, random);
+  }
+  void PlacePlannedShip() {
+    Emit(ToBytes(PlannedShipAt(Position())));
+    ++placed_;
+    --remaining_;
+  }
+  // A free place from the current one on, drawn uniformly and taking the
+  // next free one after it (there is one: the caller counted them).
+  int64_t FreePlaceAhead() {
+    const int64_t first = Position();
+    const int64_t span = options_.objects - first;
+    int64_t at = first + static_cast<int64_t>(random_.Next() % static_cast<uint64_t>(span));
+    while (planned_[static_cast<size_t>(at)].type >= 0) at = at + 1 < options_.objects ? at + 1 : first;
+    return at;
   }
 
   void ShipyardVessel() {
@@ -297,7 +345,8 @@ class Generator {
     const bool human = random_.Percent(55);
     const bool holdsBase = !human && random_.Percent(35);
     const int64_t wanted = 1 + random_.Below(5);
-    const int64_t shipCount = std::min<int64_t>(wanted, remaining_ - 1);
+    const int64_t freeAhead = remaining_ - 1 - (options_.farShips ? plannedCount_ - placed_ : 0);
+    const int64_t shipCount = std::min<int64_t>(wanted, freeAhead);
 
     Character c;
     c.objectId = NewId();
@@ -334,7 +383,14 @@ class Generator {
     --remaining_;
     for (int64_t i = 0; i < shipCount; ++i) {
       const int32_t type = holdsBase && i == 0 ? kWarshipTypes + random_.Below(5) : random_.Below(kWarshipTypes);
-      ships_.push_back(MakeShip(captainId, c.race, type));
+      if (options_.farShips) {
+        const int64_t at = FreePlaceAhead();
+        planned_[static_cast<size_t>(at)] = PlannedShip{captainId, c.race, type, static_cast<uint32_t>(random_.Next())};
+        ++plannedCount_;
+        ships_.push_back(PlannedShipAt(at));
+      } else {
+        ships_.push_back(MakeShip(captainId, c.race, type));
+      }
     }
     bool keepsBase = false;
     for (const Ship& s : ships_) {
@@ -348,7 +404,9 @@ class Generator {
       keepsBase = keepsBase || IsBaseOrPlanet(s.hullClass);
     }
     Emit(ToBytes(c));
-    for (const Ship& s : ships_) Emit(ToBytes(s));
+    if (!options_.farShips) {
+      for (const Ship& s : ships_) Emit(ToBytes(s));
+    }
 
     if (human) {
       ++summary_.humanCharacters;
@@ -381,6 +439,9 @@ class Generator {
   std::string lastYardName_;
   int32_t lastYardBpv_ = 0;
   int32_t lastHuman_ = 0;
+  std::vector<PlannedShip> planned_;  // by place in the list, with far ships
+  int64_t plannedCount_ = 0;
+  int64_t placed_ = 0;
 };
 
 }  // namespace

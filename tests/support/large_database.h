@@ -3,7 +3,8 @@
 // of human and AI players with their ships (each character's ship entries
 // mirror ship records that follow it), shipyard vessels with bids on them,
 // and news stories. The objects are in ascending objectId order, as the
-// server stores them.
+// server stores them; a player's ships follow the player, or lie anywhere
+// after it (`farShips`).
 //
 // The bytes are composed with the same field-by-field builder as the test
 // databases, one object at a time, and handed out in pieces, so a database
@@ -25,6 +26,10 @@ struct LargeDatabaseOptions {
   Layout layout = Layout::Base;
   int32_t columns = 40;
   int32_t rows = 30;
+  // Every player's ships lie anywhere after the player in the list, rather
+  // than right after: ids still ascend, so each ship takes the id of its
+  // place, and finding a ship's captain means looking far away.
+  bool farShips = false;
 };
 
 // What was generated, counted while generating. `keptByClean` is what a
