@@ -428,15 +428,6 @@ std::string_view ClassWord(ObjectKind kind) {
   return "unrecognised";
 }
 
-std::string Grouped(int64_t number) {
-  std::string digits = std::to_string(number);
-  const int64_t first = number < 0 ? 1 : 0;
-  for (auto at = static_cast<int64_t>(digits.size()) - 3; at > first; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ",");
-  }
-  return digits;
-}
-
 int64_t CheckReport::Count(Severity severity) const {
   return std::count_if(problems.begin(), problems.end(),
                        [&](const Problem& problem) { return SeverityOf(problem.kind) == severity; });

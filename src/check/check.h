@@ -15,6 +15,7 @@
 #include "format/database.h"
 #include "format/layout.h"
 #include "format/misc_object.h"
+#include "console/console.h"
 #include "maintenance/cleaner.h"
 
 namespace campdb {
@@ -63,8 +64,6 @@ std::string_view SeverityWord(Severity severity);
 std::string_view ProblemKindWord(ProblemKind kind);
 // "news-story", "character", "ship", "bid" or "unrecognised".
 std::string_view ClassWord(ObjectKind kind);
-// A number with its thousands grouped: 3,012 or -2,147,483,648.
-std::string Grouped(int64_t number);
 
 struct Problem {
   ProblemKind kind = ProblemKind::RecordCut;

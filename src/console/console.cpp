@@ -4,6 +4,18 @@
 
 namespace campdb {
 
+std::string Grouped(int64_t number) {
+  const std::string digits = std::to_string(number);
+  const size_t sign = number < 0 ? 1 : 0;
+  std::string grouped(digits, 0, sign);
+  for (size_t at = sign; at < digits.size(); ++at) {
+    if (at > sign && (digits.size() - at) % 3 == 0) grouped.push_back(',');
+    grouped.push_back(digits[at]);
+  }
+  return grouped;
+}
+
+
 namespace {
 
 bool IsWhiteSpace(int c) {

@@ -38,6 +38,9 @@ std::string Cat(const Pieces&... pieces) {
   return s;
 }
 
+// A number with its thousands grouped: 3,012 or -2,147,483,648.
+std::string Grouped(int64_t number);
+
 class Console {
  public:
   // Whether each line is flushed as it is written, or lines are gathered

@@ -1,16 +1,8 @@
 #include "console/progress.h"
 
+#include "console/console.h"
+
 namespace campdb {
-
-namespace {
-
-std::string Grouped(int64_t number) {
-  std::string digits = std::to_string(number < 0 ? -number : number);
-  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-  return number < 0 ? "-" + digits : digits;
-}
-
-}  // namespace
 
 void ProgressLine::Stage(std::string_view verb, int64_t total) {
   verb_ = verb;

@@ -37,15 +37,6 @@ class Narration final : public LoadObserver {
   Console& console_;
 };
 
-// A count of bytes with its thousands grouped: 3,012.
-std::string GroupedBytes(uint64_t count) {
-  std::string digits = std::to_string(count);
-  for (auto at = static_cast<int64_t>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ",");
-  }
-  return digits;
-}
-
 }  // namespace
 
 LoadOutcome LoadWithNarration(Database& db, Console& console) {
@@ -62,7 +53,7 @@ std::string DescribeIncompleteLoad(const LoadOutcome& outcome) {
   if (stoppedAtItsFrame) {
     return Cat("loading stopped at object ", outcome.stopIndex + 1, " of ", outcome.announced, " (",
                outcome.stop == FrameResult::SizeMismatch ? "size mismatch" : "end of file", "); ",
-               GroupedBytes(notLoaded), " bytes not loaded");
+               Grouped(static_cast<int64_t>(notLoaded)), " bytes not loaded");
   }
   std::string where;
   switch (outcome.endMetIn) {
