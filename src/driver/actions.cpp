@@ -18,16 +18,22 @@ struct ActionWord {
   // The options it takes besides --layout, and how many file names.
   bool json;
   bool shade;
+  // --summary and --ignore (--diff), --dry-run and --quiet (--apply)
+  std::string_view more;
   size_t fewestFiles;
   size_t mostFiles;
   std::string_view files;  // what the file names are, for an error line
 };
 
 constexpr ActionWord kActions[] = {
-    {"--check", Action::Check, true, false, 1, 1, "one database"},
-    {"--dump", Action::Dump, false, false, 1, 2, "a database and, optionally, the dump to write"},
-    {"--restore", Action::Restore, false, false, 2, 2, "a dump and the database to write"},
-    {"--map", Action::Map, false, true, 2, 2, "a database and the picture to write"},
+    {"--check", Action::Check, true, false, "", 1, 1, "one database"},
+    {"--dump", Action::Dump, false, false, "", 1, 2, "a database and, optionally, the dump to write"},
+    {"--restore", Action::Restore, false, false, "", 2, 2, "a dump and the database to write"},
+    {"--map", Action::Map, false, true, "", 2, 2, "a database and the picture to write"},
+    {"--diff", Action::Diff, true, false, "--summary --ignore", 2, 3,
+     "two databases and, optionally, the file to write"},
+    {"--apply", Action::Apply, true, false, "--dry-run --quiet", 3, 3,
+     "a change set, the database to apply it to and the database to write"},
 };
 
 const ActionWord* FindAction(std::string_view word) {
@@ -110,6 +116,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       }
       request.shade = value == "econ" ? Shade::Econ : Shade::Dv;
       given.push_back("--shade");
+    } else if (arg == "--summary" || arg == "--dry-run" || arg == "--quiet") {
+      (arg == "--summary" ? request.summary : arg == "--dry-run" ? request.dryRun : request.quiet) = true;
+      given.push_back(arg);
+    } else if (isOption("--ignore")) {
+      std::string value;
+      if (!TakeValue(args, i, "--ignore", value) || value.empty()) {
+        parsed.error = SeeHelp("--ignore takes a member: NAME or RECORD.NAME");
+        return parsed;
+      }
+      request.ignore.push_back(value);
+      given.push_back("--ignore");
     } else if (arg.starts_with("--")) {
       parsed.error = SeeHelp(Cat("unknown option ", arg));
       return parsed;
@@ -120,7 +137,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   if (request.help) return parsed;
   if (request.action == Action::None) {
     if (request.version && given.empty() && request.files.empty()) return parsed;
-    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore or --map");
+    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore, --map, --diff or --apply");
     return parsed;
   }
   const ActionWord& action = WordOf(request.action);
@@ -130,11 +147,16 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   }
   for (const std::string& option : given) {
     const bool taken = option == "--layout" || (option == "--json" && action.json) ||
-                       (option == "--shade" && action.shade);
+                       (option == "--shade" && action.shade) ||
+                       (!action.more.empty() && std::string_view(action.more).find(option) != std::string_view::npos);
     if (!taken) {
       parsed.error = SeeHelp(Cat(action.word, " does not take ", option));
       return parsed;
     }
+  }
+  if (request.json && request.quiet) {
+    parsed.error = SeeHelp("--json and --quiet cannot be given together");
+    return parsed;
   }
   if (request.files.size() < action.fewestFiles || request.files.size() > action.mostFiles) {
     parsed.error = SeeHelp(Cat(action.word, " takes ", action.files));
@@ -150,6 +172,8 @@ void PrintUsage(Console& console) {
            "       campdb --dump [--layout base|ostrel] DB [DUMP]",
            "       campdb --restore [--layout base|ostrel] DUMP OUTPUT-DB",
            "       campdb --map [--layout base|ostrel] [--shade econ|dv] DB MAP.svg",
+           "       campdb --diff [--layout base|ostrel] [--summary] [--json] [--ignore MEMBER]... A B [OUT]",
+           "       campdb --apply [--layout base|ostrel] [--dry-run] [--json | --quiet] CHANGES DB OUT",
            "       campdb -h | --help | --version",
            "",
            "Loads a campaign database and cleans it, edits it or reports on it.",
@@ -176,6 +200,10 @@ void PrintUsage(Console& console) {
            "  --restore  write a database from a dump, with camp.info and version.info",
            "  --map      draw the hex map of DB as an SVG picture; --shade econ or dv",
            "             darkens each hex by its current economy or defence",
+           "  --diff     what changed from database A to database B, record by record;",
+           "             --json writes a change set for --apply",
+           "  --apply    make the changes of a change set in DB and write OUT; nothing is",
+           "             written when any change conflicts with DB",
            "",
            "Exit status:",
            "  0  the run did what was asked",
@@ -245,6 +273,10 @@ int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ost
       return RunRestore(request, out, console);
     case Action::Map:
       return RunMap(request, out, console);
+    case Action::Diff:
+      return RunDiff(request, out, console);
+    case Action::Apply:
+      return RunApply(request, out, console);
   }
   return kActionOk;
 }

@@ -21,7 +21,7 @@ namespace campdb {
 
 class Console;
 
-enum class Action { None, Check, Dump, Restore, Map };
+enum class Action { None, Check, Dump, Restore, Map, Diff, Apply };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -33,6 +33,10 @@ struct ActionRequest {
   std::optional<Layout> layout;  // --layout
   bool json = false;             // --json
   Shade shade = Shade::None;     // --shade
+  bool summary = false;          // --diff --summary
+  std::vector<std::string> ignore;  // --diff --ignore, each
+  bool dryRun = false;           // --apply --dry-run
+  bool quiet = false;            // --apply --quiet
   std::vector<std::string> files;
 };
 
@@ -85,5 +89,7 @@ int RunCheck(const ActionRequest& request, std::ostream& out, Console& console);
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console);
 int RunRestore(const ActionRequest& request, std::ostream& out, Console& console);
 int RunMap(const ActionRequest& request, std::ostream& out, Console& console);
+int RunDiff(const ActionRequest& request, std::ostream& out, Console& console);
+int RunApply(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb

@@ -13,63 +13,14 @@
 #include "console/console.h"
 #include "driver/actions.h"
 #include "driver/loader.h"
+#include "driver/text_input.h"
+#include "json/json_writer.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
 #include "textform/dump.h"
 #include "textform/line_reader.h"
 
 namespace campdb {
-
-namespace {
-
-// Hands the dump to a stream (standard output) in the writer's blocks.
-class StreamSink final : public ByteSink {
- public:
-  explicit StreamSink(std::ostream& out) : out_(out) {}
-  bool Put(const char* data, size_t size) override {
-    out_.write(data, static_cast<std::streamsize>(size));
-    return static_cast<bool>(out_);
-  }
-
- private:
-  std::ostream& out_;
-};
-
-// The dump to restore, open for reading.
-class DumpFile {
- public:
-  ~DumpFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  // False with the system's reason when it cannot be opened or is a folder.
-  bool Open(const std::string& name, std::string& reason) {
-    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    int error = 0;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-      error = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-      error = EISDIR;
-    }
-    if (error != 0) {
-      reason = std::strerror(error);
-      return false;
-    }
-    regular_ = S_ISREG(st.st_mode);
-    identity_ = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-    return true;
-  }
-  int Fd() const { return fd_; }
-  bool Regular() const { return regular_; }
-  const FileIdentity& Identity() const { return identity_; }
-
- private:
-  int fd_ = -1;
-  bool regular_ = true;
-  FileIdentity identity_;
-};
-
-}  // namespace
 
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console) {
   const std::string& name = request.files[0];
@@ -107,7 +58,7 @@ int RunDump(const ActionRequest& request, std::ostream& out, Console& console) {
 int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
   const std::string& dumpName = request.files[0];
   const std::string& outputName = request.files[1];
-  DumpFile dump;
+  TextInput dump;
   std::string reason;
   if (!dump.Open(dumpName, reason)) {
     console.Diagnostic(Cat(dumpName, ": ", reason));
