@@ -278,5 +278,47 @@ TEST(Apply, RefusedChangeSets) {
   }
 }
 
+
+// The command lines and their statuses.
+TEST(DiffAndApplyActions, Statuses) {
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    std::string diagnostic;  // a part of standard error; empty: none at all
+  };
+  const Row rows[] = {
+      {{"--diff", "base.db", "base.db"}, 0, ""},
+      {{"--diff", "--json", "base.db", "base.db", "same.jsonl"}, 0, ""},
+      {{"--diff", "base.db", "ostrel.db"}, 2, "in the base layout and ostrel.db in the ostrel layout"},
+      {{"--diff", "base.db", "damaged.db"}, 3, "warning: damaged.db"},
+      {{"--diff", "--summary", "--json", "base.db", "base.db"}, 2, "cannot be given together"},
+      {{"--diff", "--ignore", "planet.name", "base.db", "base.db"}, 2, "--ignore planet.name"},
+      {{"--apply", "--dry-run", "same.jsonl", "base.db", "out.db"}, 0, ""},
+      {{"--apply", "same.jsonl", "damaged.db", "out.db"}, 3, "campdb --repair"},
+      {{"--apply", "same.jsonl", "ostrel.db", "out.db"}, 1, "same.jsonl:1: the change set is in the base layout"},
+      {{"--apply", "same.jsonl", "base.db", "base.db"}, 1, "is an input of this run"},
+      {{"--apply", "missing.jsonl", "base.db", "out.db"}, 2, "missing.jsonl: No such file"},
+      {{"--apply", "--json", "--quiet", "same.jsonl", "base.db", "out.db"}, 2, "cannot be given together"},
+      {{"--apply", "same.jsonl", "base.db"}, 2, "--apply takes"},
+      {{"--apply", "--quiet", "same.jsonl", "base.db", "out.db"}, 0, ""},
+  };
+  testing::ScratchFolder folder;
+  testing::WriteFile("base.db", testing::ReadFile(textform_test::SamplePath("sample-base.db")).value_or(""));
+  testing::WriteFile("ostrel.db", testing::ReadFile(textform_test::SamplePath("sample-ostrel.db")).value_or(""));
+  testing::WriteFile("damaged.db", testing::ReadFile(textform_test::SamplePath("sample-damaged.db")).value_or(""));
+  for (const Row& row : rows) {
+    const auto run = testing::RunTool(row.args, "");
+    EXPECT_EQ(run.status, row.status) << row.args[0] << " " << row.args[1] << "\n" << run.diagnostics;
+    if (row.diagnostic.empty()) {
+      EXPECT_EQ(run.diagnostics, "") << row.args[1];
+    } else {
+      EXPECT_NE(run.diagnostics.find(row.diagnostic), std::string::npos) << run.diagnostics;
+    }
+  }
+  // A dry run wrote nothing; the applied empty change set wrote what an
+  // unchanged Edit writes, the sample itself.
+  EXPECT_TRUE(testing::ReadFile("out.db") == testing::ReadFile("base.db"));
+}
+
 }  // namespace
 }  // namespace campdb::diff_test
