@@ -130,15 +130,11 @@ int RunDiff(const ActionRequest& request, std::ostream& out, Console& console) {
       return kActionNoInput;
     }
   }
-  if (request.summary && request.json) {
-    console.Diagnostic("--summary and --json cannot be given together; see campdb --help");
-    return kActionNoInput;
-  }
   const std::string& nameA = request.files[0];
   const std::string& nameB = request.files[1];
-  auto a = LoadForAction(nameA, request.layout, true, console);
+  auto a = LoadForAction(nameA, request.layout, true, console, request.progress);
   if (!a) return kActionNoInput;
-  auto b = LoadForAction(nameB, request.layout, true, console);
+  auto b = LoadForAction(nameB, request.layout, true, console, request.progress);
   if (!b) return kActionNoInput;
   if (a->db.layout != b->db.layout) {
     console.Diagnostic(Cat(nameA, " is in the ", LayoutName(a->db.layout), " layout and ", nameB, " in the ",
@@ -183,6 +179,8 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
   const std::string& changesName = request.files[0];
   const std::string& dbName = request.files[1];
   const std::string& outName = request.files[2];
+  const InfoPlacement placement = InfoPlacementOf(request);
+  if (!request.dryRun && !InfoPlacementUsable(placement, console)) return kActionFailed;
   TextInput changes;
   std::string reason;
   if (!changes.Open(changesName, reason)) {
@@ -198,7 +196,7 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
   };
   if (const auto error = ReadChangeSetStart(lines, set)) return refuse(*error);
 
-  auto loaded = LoadForAction(dbName, request.layout, false, console);
+  auto loaded = LoadForAction(dbName, request.layout, false, console, request.progress);
   if (!loaded) return kActionNoInput;
   if (!request.layout && !loaded->verdict.layout && loaded->db.layout != set.layout) {
     // The file cannot tell; the change set does.
@@ -286,22 +284,8 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
     return finish(kActionOk);
   }
 
-  OutputFile file;
-  if (!file.OpenReplacing(outName, loaded->identity)) {
-    console.Diagnostic(file.Reason());
-    return kActionFailed;
-  }
-  // The writer narrates as Clean and Edit do; an action prints none of
-  // that, only the reasons of what failed (the database, an info file).
-  std::istringstream nothing;
-  std::ostringstream transcript;
-  std::ostringstream reasons;
-  Console quiet(nothing, transcript, &reasons);
-  const bool written = WriteDatabase(loaded->db, file, loaded->identity, quiet, loaded->db.unloaded);
-  std::istringstream reasonLines(reasons.str());
-  for (std::string line; std::getline(reasonLines, line);) {
-    console.Diagnostic(line.starts_with("campdb: ") ? std::string_view(line).substr(8) : std::string_view(line));
-  }
+  const bool written = WriteActionDatabase(loaded->db, outName, loaded->identity, placement, console,
+                                           loaded->db.unloaded);
   if (!written) return kActionFailed;
   summary("applied", true);
   return finish(kActionOk);

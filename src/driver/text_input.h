@@ -17,11 +17,12 @@ namespace campdb {
 class TextInput {
  public:
   ~TextInput() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0 && owned_) ::close(fd_);
   }
   // False with the system's reason when it cannot be opened or is a folder.
   bool Open(const std::string& name, std::string& reason) {
-    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    owned_ = name != "-";  // "-": standard input
+    fd_ = owned_ ? ::open(name.c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO;
     struct stat st {};
     int error = 0;
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
@@ -43,6 +44,7 @@ class TextInput {
 
  private:
   int fd_ = -1;
+  bool owned_ = true;
   bool regular_ = true;
   FileIdentity identity_;
 };

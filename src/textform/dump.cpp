@@ -319,7 +319,7 @@ void DumpUnloadedLine(ByteWriter& out, Text bytes, std::vector<MemberSpan>* memb
   DumpBytesLine(json, textform::kUnloadedRecord, bytes, members);
 }
 
-void WriteDump(const Database& db, ByteWriter& out) {
+void WriteDump(const Database& db, ByteWriter& out, const std::function<void(int64_t)>& eachObject) {
   JsonWriter json(out);
   json.Put("{\"format\":\"");
   json.Put(kDumpFormatName);
@@ -344,6 +344,7 @@ void WriteDump(const Database& db, ByteWriter& out) {
   out.WriteByte('\n');
   MiscObject scratch;
   for (int64_t i = 0; i < db.ObjectCount(); ++i) {
+    if (eachObject) eachObject(i);
     DumpRecordLine(out, db.ReadObject(i, scratch), db.layout);
     out.WriteByte('\n');
   }
