@@ -107,6 +107,9 @@ std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<
 struct InfoPlacement {
   bool none = false;               // --no-info
   std::optional<std::string> dir;  // --info-dir; else the output's folder
+  // Why the info files may not be written, when they may not (see
+  // InfoFilesWithheldByInput): each is then left as it was.
+  std::optional<std::string> withheld;
 };
 InfoPlacement InfoPlacementOf(const ActionRequest& request);
 // False, after a line on standard error, when --info-dir names no folder:

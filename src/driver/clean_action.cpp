@@ -12,6 +12,7 @@
 #include "driver/actions.h"
 #include "driver/loader.h"
 #include "maintenance/cleaner.h"
+#include "maintenance/info_files.h"
 
 namespace campdb {
 
@@ -96,14 +97,9 @@ int RunClean(const ActionRequest& request, std::ostream& out, Console& console) 
     return kActionIncomplete;
   }
 
-  // The info files describe the campaign record; one not read whole
-  // describes nothing, and the files stay as they were.
+  // The info files copy the campaign record; one not read whole gives none.
   InfoPlacement info = placement;
-  if (!info.none && !CampaignReadWhole(db.source.Bytes(), db.layout)) {
-    console.Diagnostic(Cat(shown, ": its campaign record does not end where its declared size says; "
-                                  "camp.info and version.info were not written"));
-    info.none = true;
-  }
+  info.withheld = InfoFilesWithheldByInput(db, shown);
   // Clean narrates as the interactive run does; an action prints none of it.
   std::istringstream nothing;
   std::ostringstream narration;

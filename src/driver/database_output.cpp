@@ -12,7 +12,7 @@
 namespace campdb {
 
 InfoPlacement InfoPlacementOf(const ActionRequest& request) {
-  return InfoPlacement{request.noInfo, request.infoDir};
+  return InfoPlacement{request.noInfo, request.infoDir, std::nullopt};
 }
 
 bool InfoPlacementUsable(const InfoPlacement& placement, Console& console) {
@@ -57,7 +57,7 @@ bool WriteActionDatabase(const Database& db, OutputFile& file, const std::option
   std::ostringstream transcript;
   std::ostringstream reasons;
   Console quiet(nothing, transcript, &reasons);
-  const bool written = WriteDatabase(db, file, input, quiet, unloaded, where);
+  const bool written = WriteDatabase(db, file, input, quiet, unloaded, placement.withheld, where);
   std::istringstream reasonLines(reasons.str());
   for (std::string line; std::getline(reasonLines, line);) {
     console.Diagnostic(line.starts_with("campdb: ") ? std::string_view(line).substr(8) : std::string_view(line));

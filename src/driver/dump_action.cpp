@@ -18,6 +18,7 @@
 #include "driver/input_file.h"
 #include "driver/loader.h"
 #include "driver/text_input.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
 #include "textform/dump.h"
@@ -120,7 +121,9 @@ int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
     console.Diagnostic(Cat(outputName, ": is the dump being restored, which is never written"));
     return kActionFailed;
   }
-  if (!WriteActionDatabase(db, outputName, dump.Identity(), placement, console, db.unloaded)) return kActionFailed;
+  InfoPlacement info = placement;
+  info.withheld = InfoFilesWithheldByRecords(db);
+  if (!WriteActionDatabase(db, outputName, dump.Identity(), info, console, db.unloaded)) return kActionFailed;
   SayWhatWasWritten(outputName, console);
   return kActionOk;
 }
