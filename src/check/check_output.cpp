@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "check/json_writer.h"
 #include "console/console.h"
+#include "json/json_writer.h"
 
 namespace campdb {
 
@@ -191,7 +191,9 @@ void WriteCheckText(const CheckReport& report, std::string_view name, std::ostre
 }
 
 void WriteCheckJson(const CheckReport& report, std::string_view name, std::ostream& out) {
-  JsonWriter json(out);
+  StreamSink sink(out);
+  ByteWriter bytes(&sink);
+  JsonWriter json(bytes, JsonWriter::Style::Indented);
   json.BeginObject();
   json.Key("file");
   json.String(name);
@@ -299,6 +301,7 @@ void WriteCheckJson(const CheckReport& report, std::string_view name, std::ostre
   }
   json.EndObject();
   json.Finish();
+  bytes.Flush();
 }
 
 }  // namespace campdb

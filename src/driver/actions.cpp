@@ -50,6 +50,15 @@ constexpr OptionRow kOptions[] = {
      }},
     {"--no-info", "", "write no camp.info and no version.info",
      [](ActionRequest& r, std::string_view) { return r.noInfo = true; }},
+    {"--summary", "", "print the table of counts only",
+     [](ActionRequest& r, std::string_view) { return r.summary = true; }},
+    {"--ignore", "MEMBER", "leave MEMBER (or RECORD.MEMBER) out of the comparison; repeatable",
+     [](ActionRequest& r, std::string_view v) {
+       r.ignore.emplace_back(v);
+       return !v.empty();
+     }},
+    {"--dry-run", "", "list what would be applied and every conflict; write nothing",
+     [](ActionRequest& r, std::string_view) { return r.dryRun = true; }},
 };
 
 // --- the actions -------------------------------------------------------------
@@ -91,6 +100,14 @@ constexpr ActionRow kActions[] = {
      RunClean},
     {"--report", Action::Report, "--layout", "DB [REPORT]", "a database and, optionally, the report to write", -1,
      "write the report of DB", RunReport},
+    {"--diff", Action::Diff, "--layout --summary|--json --ignore", "A B [OUT]",
+     "two databases and, optionally, the file to write", -1,
+     "what changed from A to B, record by record; --json writes a change\nset for --apply",
+     RunDiff},
+    {"--apply", Action::Apply, "--layout --dry-run --json|--quiet --info-dir|--no-info", "CHANGES DB OUT",
+     "a change set, the database to apply it to and the database to write", 2,
+     "make the changes of a change set in DB and write OUT, with its\ncamp.info and version.info; nothing is written when a change\nconflicts with DB",
+     RunApply},
 };
 
 const OptionRow* FindOption(std::string_view word) {
@@ -159,11 +176,6 @@ std::vector<std::string> UsageOf(const ActionRow& action) {
 }
 
 }  // namespace
-
-bool StreamSink::Put(const char* data, size_t size) {
-  out_.write(data, static_cast<std::streamsize>(size));
-  return static_cast<bool>(out_);
-}
 
 bool IsOptionLine(std::string_view first) { return first.size() > 1 && first[0] == '-'; }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "format/database.h"
+#include "json/json_writer.h"
 #include "format/layout.h"
 #include "format/layout_detection.h"
 #include "maintenance/output_file.h"
@@ -26,7 +27,7 @@ namespace campdb {
 class Console;
 class ProgressLine;
 
-enum class Action { None, Check, Dump, Restore, Map, Clean, Report };
+enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Diff, Apply };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -41,6 +42,9 @@ struct ActionRequest {
   Shade shade = Shade::None;            // --shade
   std::optional<std::string> infoDir;   // --info-dir
   bool noInfo = false;                  // --no-info
+  bool summary = false;                 // --summary
+  std::vector<std::string> ignore;      // --ignore, each given
+  bool dryRun = false;                  // --dry-run
   std::vector<std::string> files;
   // Shows how far a long job has come, on a terminal; never null while an
   // action runs.
@@ -79,16 +83,6 @@ inline bool IsStandardStream(std::string_view name) { return name == "-"; }
 // The name to use in messages: "standard input"/"standard output" for "-".
 std::string_view ShownName(std::string_view name, bool output);
 
-// Hands what an action writes to a stream (standard output) in the
-// writer's blocks.
-class StreamSink final : public ByteSink {
- public:
-  explicit StreamSink(std::ostream& out) : out_(out) {}
-  bool Put(const char* data, size_t size) override;
-
- private:
-  std::ostream& out_;
-};
 
 // A database loaded for an action: its layout given or detected, read
 // without a word on the console.
@@ -147,5 +141,7 @@ int RunRestore(const ActionRequest& request, std::ostream& out, Console& console
 int RunMap(const ActionRequest& request, std::ostream& out, Console& console);
 int RunClean(const ActionRequest& request, std::ostream& out, Console& console);
 int RunReport(const ActionRequest& request, std::ostream& out, Console& console);
+int RunDiff(const ActionRequest& request, std::ostream& out, Console& console);
+int RunApply(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "check/check.h"
-#include "check/json_writer.h"
+#include "json/json_writer.h"
 #include "console/console.h"
 #include "console/progress.h"
 #include "driver/actions.h"
@@ -23,7 +23,9 @@ void SayWhatWasCleaned(const ActionRequest& request, const CleanSummary& cleaned
   const std::string& output = request.files[1];
   const int64_t kept = cleaned.loaded - cleaned.removed;
   if (request.json) {
-    JsonWriter json(out);
+    StreamSink sink(out);
+    ByteWriter bytesOut(&sink);
+    JsonWriter json(bytesOut, JsonWriter::Style::Indented);
     json.BeginObject();
     json.Key("input");
     json.String(input);
@@ -46,6 +48,7 @@ void SayWhatWasCleaned(const ActionRequest& request, const CleanSummary& cleaned
     json.Number(bytes);
     json.EndObject();
     json.Finish();
+    bytesOut.Flush();
     return;
   }
   std::string reasons;

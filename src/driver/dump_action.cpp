@@ -17,6 +17,7 @@
 #include "driver/actions.h"
 #include "driver/input_file.h"
 #include "driver/loader.h"
+#include "driver/text_input.h"
 #include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
@@ -24,46 +25,6 @@
 #include "textform/line_reader.h"
 
 namespace campdb {
-
-namespace {
-
-// The dump to restore, open for reading.
-class DumpFile {
- public:
-  ~DumpFile() {
-    if (fd_ >= 0 && owned_) ::close(fd_);
-  }
-  // False with the system's reason when it cannot be opened or is a folder.
-  bool Open(const std::string& name, std::string& reason) {
-    owned_ = !IsStandardStream(name);
-    fd_ = owned_ ? ::open(name.c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO;
-    struct stat st {};
-    int error = 0;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-      error = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-      error = EISDIR;
-    }
-    if (error != 0) {
-      reason = std::strerror(error);
-      return false;
-    }
-    regular_ = S_ISREG(st.st_mode);
-    identity_ = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-    return true;
-  }
-  int Fd() const { return fd_; }
-  bool Regular() const { return regular_; }
-  const FileIdentity& Identity() const { return identity_; }
-
- private:
-  int fd_ = -1;
-  bool owned_ = true;  // not standard input
-  bool regular_ = true;
-  FileIdentity identity_;
-};
-
-}  // namespace
 
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console) {
   const std::string& name = request.files[0];
@@ -133,7 +94,7 @@ int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
   const std::string_view shownDump = ShownName(dumpName, false);
   const InfoPlacement placement = InfoPlacementOf(request);
   if (!InfoPlacementUsable(placement, console)) return kActionFailed;
-  DumpFile dump;
+  TextInput dump;
   std::string reason;
   if (!dump.Open(dumpName, reason)) {
     console.Diagnostic(Cat(shownDump, ": ", reason));

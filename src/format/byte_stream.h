@@ -158,6 +158,8 @@ class ByteWriter {
   // Everything written so far, when the writer has no sink.
   const std::string& Buffer() const;
   std::string TakeBuffer();
+  // The number of bytes written so far, when the writer has no sink.
+  size_t Length() const { return buffer_.size() + fill_; }
 
  private:
   // The largest chunk gathered before it is handed on: a megabyte, which

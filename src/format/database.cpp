@@ -150,6 +150,28 @@ void Database::Reindex() {
   index.Build(objects, static_cast<int64_t>(objects.size()));
 }
 
+void Database::Rearrange(const std::vector<int64_t>& order, std::vector<MiscObject>&& added) {
+  std::vector<ObjectEntry> entries;
+  entries.reserve(order.size());
+  std::unordered_map<int64_t, MiscObject> kept;
+  size_t nextAdded = 0;
+  for (const int64_t from : order) {
+    const auto to = static_cast<int64_t>(entries.size());
+    if (from < 0) {
+      entries.emplace_back();
+      kept.emplace(to, std::move(added[nextAdded++]));
+      continue;
+    }
+    entries.push_back(objects[static_cast<size_t>(from)]);
+    if (const auto found = kept_.find(from); found != kept_.end()) kept.emplace(to, std::move(found->second));
+  }
+  objects = std::move(entries);
+  kept_ = std::move(kept);
+  capacity = loadedCount = static_cast<int64_t>(objects.size());
+  deleteFlags.assign(objects.size(), 0);
+  Reindex();
+}
+
 const MiscObject* Database::KeptObject(int64_t index) const {
   const auto found = kept_.find(index);
   return found == kept_.end() ? nullptr : &found->second;

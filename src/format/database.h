@@ -78,6 +78,11 @@ struct Database {
   // (a restored dump's); once its record is filled in, Reindex tells the
   // list its kind and id.
   MiscObject& AppendObject();
+  // Makes the object list anew: `order` gives, for each object of the new
+  // list, its present index, or -1 for the next of `added` (records made in
+  // memory), in turn. An object kept for editing goes with its object; every
+  // object is loaded and none is marked, and the id index is made anew.
+  void Rearrange(const std::vector<int64_t>& order, std::vector<MiscObject>&& added);
   // Takes every kept object's kind, id and kind of player again, and makes
   // the id index anew.
   void Reindex();

@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "format/fields.h"
+#include "json/json_writer.h"
 #include "textform/dump.h"
-#include "textform/json_out.h"
 #include "textform/record_names.h"
 
 namespace campdb {
 
 namespace {
-
-using textform::JsonOut;
 
 // Writes the fields of one record as the members of its line. A field
 // without a name is a list entry that is a single value; an entry whose
@@ -26,8 +24,14 @@ class DumpIo {
   // `measured`: the bytes the writer produces after the two size words;
   // `canonicalTag`: the tag a record of this kind has unless the file gave
   // it another.
-  DumpIo(JsonOut& out, int64_t measured, Text canonicalTag) : out_(out), measured_(measured), tag_(canonicalTag) {
+  DumpIo(JsonWriter& out, int64_t measured, Text canonicalTag, std::vector<MemberSpan>* members)
+      : out_(out), measured_(measured), tag_(canonicalTag), members_(members) {
     levels_.push_back(Level::NextMember);  // the record's own object, after "record"
+  }
+
+  // The end of the line's last member, when the members are counted.
+  void EndMembers() {
+    if (members_ != nullptr && !members_->empty()) members_->back().end = out_.Out().Length();
   }
 
   void Head(const ObjectHead& head) {
@@ -145,13 +149,22 @@ class DumpIo {
       level = Level::EntryValue;
       return;
     }
+    if (members_ != nullptr && levels_.size() == 1) return TopKey(name);
     if (level == Level::Entry) {
       out_.Put('{');
     } else if (level == Level::NextMember) {
       out_.Put(',');
     }
     level = Level::NextMember;
-    out_.Key(name);
+    out_.RawKey(name);
+  }
+
+  // A member of the line itself, whose place is noted.
+  void TopKey(const char* name) {
+    EndMembers();
+    out_.Put(',');
+    out_.RawKey(name);
+    members_->push_back({name, out_.Out().Length(), 0});
   }
 
   template <class List, class Entry>
@@ -181,7 +194,7 @@ class DumpIo {
       const int to = std::min(from + segment.size, end);
       if (!first) out_.Put(',');
       first = false;
-      out_.Key(segment.name);
+      out_.RawKey(segment.name);
       switch (segment.kind) {
         case block::SegmentKind::Byte:
           out_.Int(bytes[from]);
@@ -221,33 +234,93 @@ class DumpIo {
     out_.Put(']');
   }
 
-  JsonOut& out_;
+  JsonWriter& out_;
   int64_t measured_;
   Text tag_;
+  std::vector<MemberSpan>* members_;
   std::vector<Level> levels_;
   std::string_view implied_;
   int64_t impliedValue_ = 0;
 };
 
-void BeginLine(JsonOut& json, std::string_view type) {
+void BeginLine(JsonWriter& json, std::string_view type) {
   json.Put("{\"record\":\"");
   json.Put(type);
   json.Put('"');
 }
 
 template <class Record>
-void DumpRecord(JsonOut& json, std::string_view type, const Record& record, Layout layout,
-                std::string_view canonicalTag) {
+void DumpRecord(JsonWriter& json, std::string_view type, const Record& record, Layout layout,
+                std::string_view canonicalTag, std::vector<MemberSpan>* members) {
   BeginLine(json, type);
-  DumpIo io(json, RecordSize(record, layout), canonicalTag);
+  DumpIo io(json, RecordSize(record, layout), canonicalTag, members);
   WalkFields(record, io, layout);
-  json.Put("}\n");
+  io.EndMembers();
+  json.Put('}');
+}
+
+// A line of one member, "bytes", in hex.
+void DumpBytesLine(JsonWriter& json, std::string_view type, Text bytes, std::vector<MemberSpan>* members) {
+  BeginLine(json, type);
+  json.Put(',');
+  json.RawKey("bytes");
+  const size_t begin = members != nullptr ? json.Out().Length() : 0;
+  json.Hex(bytes);
+  if (members != nullptr) members->push_back({"bytes", begin, json.Out().Length()});
+  json.Put('}');
 }
 
 }  // namespace
 
+void DumpHeaderLine(ByteWriter& out, const tPrelimData& header, Layout layout, int64_t impliedObjectCount,
+                    std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  BeginLine(json, textform::kHeaderRecord);
+  DumpIo io(json, 0, {}, members);
+  io.Imply(textform::kObjectCount, impliedObjectCount);
+  WalkFields(header, io, layout);
+  io.EndMembers();
+  json.Put('}');
+}
+
+void DumpRecordLine(ByteWriter& out, const tCampaignObject& record, Layout layout, std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  DumpRecord(json, textform::kCampaignRecord, record, layout, tCampaignObject::kClassTag, members);
+}
+void DumpRecordLine(ByteWriter& out, const tMapObject& record, Layout layout, std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  DumpRecord(json, textform::kMapRecord, record, layout, tMapObject::kClassTag, members);
+}
+void DumpRecordLine(ByteWriter& out, const tMapHex& record, Layout layout, std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  DumpRecord(json, textform::kHexRecord, record, layout, tMapHex::kClassTag, members);
+}
+void DumpRecordLine(ByteWriter& out, const tPoliticalObject& record, Layout layout,
+                    std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  DumpRecord(json, textform::kPoliticalRecord, record, layout, tPoliticalObject::kClassTag, members);
+}
+void DumpRecordLine(ByteWriter& out, const MiscObject& object, Layout layout, std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  const std::string_view type = textform::kObjectRecords[object.index()];
+  std::visit(
+      [&](const auto& record) {
+        using Record = std::decay_t<decltype(record)>;
+        if constexpr (std::is_same_v<Record, UnrecognisedObject>) {
+          DumpBytesLine(json, type, record.bytes, members);
+        } else {
+          DumpRecord(json, type, record, layout, Record::kClassTag, members);
+        }
+      },
+      object);
+}
+void DumpUnloadedLine(ByteWriter& out, Text bytes, std::vector<MemberSpan>* members) {
+  JsonWriter json(out);
+  DumpBytesLine(json, textform::kUnloadedRecord, bytes, members);
+}
+
 void WriteDump(const Database& db, ByteWriter& out, const std::function<void(int64_t)>& eachObject) {
-  JsonOut json(out);
+  JsonWriter json(out);
   json.Put("{\"format\":\"");
   json.Put(kDumpFormatName);
   json.Put("\",\"version\":");
@@ -257,42 +330,26 @@ void WriteDump(const Database& db, ByteWriter& out, const std::function<void(int
   json.Put("\"}\n");
 
   const auto objects = static_cast<int64_t>(db.objects.size());
-  {
-    BeginLine(json, textform::kHeaderRecord);
-    DumpIo io(json, 0, {});
-    io.Imply(textform::kObjectCount, 3 + db.hexCount() + objects);
-    WalkFields(db.header, io, db.layout);
-    json.Put("}\n");
+  DumpHeaderLine(out, db.header, db.layout, 3 + db.hexCount() + objects);
+  out.WriteByte('\n');
+  DumpRecordLine(out, db.campaign, db.layout);
+  out.WriteByte('\n');
+  DumpRecordLine(out, db.map, db.layout);
+  out.WriteByte('\n');
+  for (const tMapHex& hex : db.hexes) {
+    DumpRecordLine(out, hex, db.layout);
+    out.WriteByte('\n');
   }
-  DumpRecord(json, textform::kCampaignRecord, db.campaign, db.layout, tCampaignObject::kClassTag);
-  DumpRecord(json, textform::kMapRecord, db.map, db.layout, tMapObject::kClassTag);
-  for (const tMapHex& hex : db.hexes) DumpRecord(json, textform::kHexRecord, hex, db.layout, tMapHex::kClassTag);
-  DumpRecord(json, textform::kPoliticalRecord, db.political, db.layout, tPoliticalObject::kClassTag);
+  DumpRecordLine(out, db.political, db.layout);
+  out.WriteByte('\n');
   MiscObject scratch;
   for (int64_t i = 0; i < db.ObjectCount(); ++i) {
     if (eachObject) eachObject(i);
-    const MiscObject& object = db.ReadObject(i, scratch);
-    const std::string_view type = textform::kObjectRecords[object.index()];
-    std::visit(
-        [&](const auto& record) {
-          using Record = std::decay_t<decltype(record)>;
-          if constexpr (std::is_same_v<Record, UnrecognisedObject>) {
-            BeginLine(json, type);
-            json.Put(',');
-            json.Key("bytes");
-            json.Hex(record.bytes);
-            json.Put("}\n");
-          } else {
-            DumpRecord(json, type, record, db.layout, Record::kClassTag);
-          }
-        },
-        object);
+    DumpRecordLine(out, db.ReadObject(i, scratch), db.layout);
+    out.WriteByte('\n');
   }
-  BeginLine(json, textform::kUnloadedRecord);
-  json.Put(',');
-  json.Key("bytes");
-  json.Hex(db.unloaded);
-  json.Put("}\n");
+  DumpUnloadedLine(out, db.unloaded);
+  out.WriteByte('\n');
 }
 
 }  // namespace campdb

@@ -27,6 +27,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "format/byte_stream.h"
 #include "format/database.h"
@@ -45,6 +47,31 @@ inline constexpr int kDumpFormatVersion = 1;
 // `eachObject`, when given, hears how many objects are written so far.
 void WriteDump(const Database& db, ByteWriter& out, const std::function<void(int64_t)>& eachObject = {});
 
+// One member of a record's line: its name and where its value lies in what
+// was written (from `begin` up to `end`).
+struct MemberSpan {
+  std::string_view name;
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+// One record as its line in a dump, without the line feed, appended to
+// `out`. With `members`, the members after "record" are listed with their
+// places, counted in `out`, which must then be a writer without a sink.
+// The header's object count is left out when it is `impliedObjectCount`.
+void DumpHeaderLine(ByteWriter& out, const tPrelimData& header, Layout layout, int64_t impliedObjectCount,
+                    std::vector<MemberSpan>* members = nullptr);
+void DumpRecordLine(ByteWriter& out, const tCampaignObject& record, Layout layout,
+                    std::vector<MemberSpan>* members = nullptr);
+void DumpRecordLine(ByteWriter& out, const tMapObject& record, Layout layout, std::vector<MemberSpan>* members = nullptr);
+void DumpRecordLine(ByteWriter& out, const tMapHex& record, Layout layout, std::vector<MemberSpan>* members = nullptr);
+void DumpRecordLine(ByteWriter& out, const tPoliticalObject& record, Layout layout,
+                    std::vector<MemberSpan>* members = nullptr);
+void DumpRecordLine(ByteWriter& out, const MiscObject& object, Layout layout,
+                    std::vector<MemberSpan>* members = nullptr);
+// The "unloaded" line: bytes the load did not take.
+void DumpUnloadedLine(ByteWriter& out, Text bytes, std::vector<MemberSpan>* members = nullptr);
+
 // Why a dump was refused: the line (1 for the first; 0 when the dump could
 // not be read at all) and what is wrong there, without the file name.
 struct DumpError {
@@ -62,5 +89,21 @@ struct DumpError {
 // `eachLine`, when given, hears how many lines are read so far.
 std::optional<DumpError> ReadDump(LineReader& lines, Database& db, std::optional<Layout> layout = std::nullopt,
                                   const std::function<void(int64_t)>& eachLine = {});
+
+// A record taken back from one line of a dump.
+struct UnloadedBytes {
+  Text bytes;
+};
+using RestoredRecord = std::variant<std::monostate, tPrelimData, tCampaignObject, tMapObject, tMapHex,
+                                    tPoliticalObject, MiscObject, UnloadedBytes>;
+
+// Reads one line of a dump that holds a record (its "record" member names
+// the type) in `layout`, as ReadDump reads it: declared sizes, tags and the
+// matrix size left out are recomputed. Texts are kept in `store`. The
+// header's object count, when left out, is not: `objectCountGiven` says
+// whether it was there. Returns what is wrong, naming the member, or
+// nothing.
+std::optional<std::string> ReadRecordLine(std::string_view line, Layout layout, TextStore& store,
+                                          RestoredRecord& record, bool& objectCountGiven);
 
 }  // namespace campdb

@@ -943,7 +943,89 @@ class DumpRestorer {
   bool countImplied_ = true;
 };
 
+// Reads one record of the type `type` names from the line `io` stands in.
+class RecordLineReader {
+ public:
+  RecordLineReader(RestoreIo& io, std::string& error, Layout layout) : io_(io), error_(error), layout_(layout) {}
+
+  void Read(std::string_view type, RestoredRecord& out, bool& objectCountGiven) {
+    using namespace textform;
+    objectCountGiven = false;
+    if (type == kHeaderRecord) {
+      auto& header = out.emplace<tPrelimData>();
+      io_.BeginRecord(false, {});
+      io_.Imply(kObjectCount);
+      header.Fields(io_, layout_);
+      objectCountGiven = io_.ImpliedGiven();
+    } else if (type == kCampaignRecord) {
+      Restore(out.emplace<tCampaignObject>(), true);
+    } else if (type == kMapRecord) {
+      Restore(out.emplace<tMapObject>(), true);
+    } else if (type == kHexRecord) {
+      Restore(out.emplace<tMapHex>(), true);
+    } else if (type == kPoliticalRecord) {
+      Restore(out.emplace<tPoliticalObject>(), true);
+    } else if (type == kUnloadedRecord) {
+      io_.BeginRecord(false, {});
+      io_.Bytes("bytes", out.emplace<UnloadedBytes>().bytes);
+    } else if (const auto kind = std::find(kObjectRecords.begin(), kObjectRecords.end(), type) - kObjectRecords.begin();
+               kind < static_cast<std::ptrdiff_t>(kObjectRecords.size())) {
+      MiscObject& object = out.emplace<MiscObject>();
+      switch (static_cast<ObjectKind>(kind)) {
+        case ObjectKind::NewsStory: return Restore(object.emplace<tNewsStory>(), false);
+        case ObjectKind::Character: return Restore(object.emplace<tServCharacter>(), false);
+        case ObjectKind::Ship: return Restore(object.emplace<tShip>(), false);
+        case ObjectKind::Bid: return Restore(object.emplace<tAuctionItem>(), false);
+        case ObjectKind::Unrecognised: {
+          io_.BeginRecord(false, {});
+          auto& unrecognised = object.emplace<UnrecognisedObject>();
+          io_.Bytes("bytes", unrecognised.bytes);
+          unrecognised.objectId = UnrecognisedId(unrecognised.bytes);
+          return;
+        }
+      }
+    } else {
+      error_ = "unknown record type " + Quoted(type);
+    }
+  }
+
+ private:
+  template <class Record>
+  void Restore(Record& record, bool tagAllowed) {
+    io_.BeginRecord(tagAllowed, Record::kClassTag);
+    record.Fields(io_, layout_);
+    if (!error_.empty()) return;
+    const int64_t size = RecordSize(record, layout_);
+    record.head.declaredSize = io_.GivenSize().value_or(WrapToInt32(size));
+    record.head.declaredSize2 = io_.GivenSize2().value_or(record.head.declaredSize);
+  }
+
+  RestoreIo& io_;
+  std::string& error_;
+  Layout layout_;
+};
+
 }  // namespace
+
+std::optional<std::string> ReadRecordLine(std::string_view line, Layout layout, TextStore& store,
+                                          RestoredRecord& record, bool& objectCountGiven) {
+  static thread_local simdjson::dom::parser parser;
+  const simdjson::padded_string padded(line);
+  simdjson::dom::element root;
+  if (const auto code = parser.parse(padded).get(root); code != simdjson::SUCCESS) {
+    return "malformed JSON (" + std::string(simdjson::error_message(code)) + ")";
+  }
+  simdjson::dom::object object;
+  if (root.get_object().get(object) != simdjson::SUCCESS) return "a record must be one JSON object";
+  std::string error;
+  RestoreIo io(store, error);
+  io.Begin(object);
+  const auto type = io.Word("record");
+  if (type) RecordLineReader(io, error, layout).Read(*type, record, objectCountGiven);
+  io.End();
+  if (!error.empty()) return error;
+  return std::nullopt;
+}
 
 std::optional<DumpError> ReadDump(LineReader& lines, Database& db, std::optional<Layout> layout,
                                   const std::function<void(int64_t)>& eachLine) {
