@@ -28,6 +28,7 @@ constexpr ActionWord kActions[] = {
     {"--dump", Action::Dump, false, false, 1, 2, "a database and, optionally, the dump to write"},
     {"--restore", Action::Restore, false, false, 2, 2, "a dump and the database to write"},
     {"--map", Action::Map, false, true, 2, 2, "a database and the picture to write"},
+    {"--sqlite", Action::Sqlite, false, false, 2, 2, "a database and the SQLite file to write"},
 };
 
 const ActionWord* FindAction(std::string_view word) {
@@ -120,7 +121,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   if (request.help) return parsed;
   if (request.action == Action::None) {
     if (request.version && given.empty() && request.files.empty()) return parsed;
-    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore or --map");
+    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore, --map or --sqlite");
     return parsed;
   }
   const ActionWord& action = WordOf(request.action);
@@ -150,6 +151,7 @@ void PrintUsage(Console& console) {
            "       campdb --dump [--layout base|ostrel] DB [DUMP]",
            "       campdb --restore [--layout base|ostrel] DUMP OUTPUT-DB",
            "       campdb --map [--layout base|ostrel] [--shade econ|dv] DB MAP.svg",
+           "       campdb --sqlite [--layout base|ostrel] DB OUT.sqlite",
            "       campdb -h | --help | --version",
            "",
            "Loads a campaign database and cleans it, edits it or reports on it.",
@@ -176,6 +178,7 @@ void PrintUsage(Console& console) {
            "  --restore  write a database from a dump, with camp.info and version.info",
            "  --map      draw the hex map of DB as an SVG picture; --shade econ or dv",
            "             darkens each hex by its current economy or defence",
+           "  --sqlite   write DB as an SQLite database, to ask it questions in SQL",
            "",
            "Exit status:",
            "  0  the run did what was asked",
@@ -245,6 +248,8 @@ int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ost
       return RunRestore(request, out, console);
     case Action::Map:
       return RunMap(request, out, console);
+    case Action::Sqlite:
+      return RunSqlite(request, out, console);
   }
   return kActionOk;
 }

@@ -21,7 +21,7 @@ namespace campdb {
 
 class Console;
 
-enum class Action { None, Check, Dump, Restore, Map };
+enum class Action { None, Check, Dump, Restore, Map, Sqlite };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -85,5 +85,6 @@ int RunCheck(const ActionRequest& request, std::ostream& out, Console& console);
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console);
 int RunRestore(const ActionRequest& request, std::ostream& out, Console& console);
 int RunMap(const ActionRequest& request, std::ostream& out, Console& console);
+int RunSqlite(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb
