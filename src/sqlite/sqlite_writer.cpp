@@ -98,6 +98,8 @@ struct Column {
   std::string name;
   std::string declaration;  // type and constraints
   bool indexed = false;     // a foreign key, indexed once the rows are in
+  Lookup lookup = kNoLookup;  // the lookup table of a coded column
+  bool zeroIsNone = false;    // 0 is bound as NULL
 };
 
 // The name the report gives a code, without the separator it prints after
@@ -187,8 +189,9 @@ using SeenCodes = std::array<std::unordered_set<int32_t>, kLookups>;
 class RowIo {
  public:
   RowIo(std::span<const Reference> references, std::vector<Column>* columns) : references_(references), columns_(columns) {}
-  RowIo(std::span<const Reference> references, Statement* statement, int first, SeenCodes* seen)
-      : references_(references), statement_(statement), at_(first), seen_(seen) {}
+  // Binds the values from column `first` (0-based) of `columns` on.
+  RowIo(const std::vector<Column>& columns, Statement& statement, int first, SeenCodes& seen)
+      : bound_(&columns), statement_(&statement), at_(first), seen_(&seen) {}
 
   // A misc object's id is its table's key, bound ahead of the walk.
   void SkipObjectId() { skipId_ = true; }
@@ -200,23 +203,24 @@ class RowIo {
     if (!skipId_) Int32("objectId", head.objectId);
   }
   void Int32(const char* name, int32_t value) {
-    if (name == nullptr) return;
-    const std::string_view field = name;
-    const Lookup lookup = LookupOf(field);
-    const Reference* reference = Find(field);
     if (columns_ != nullptr) {
+      const Lookup lookup = LookupOf(name);
+      const Reference* reference = Find(name);
       std::string declaration = "INTEGER";
       if (lookup != kNoLookup) declaration += Cat(" REFERENCES ", kLookupTables[lookup], "(code)");
       if (reference != nullptr) declaration += Cat(" REFERENCES ", reference->parent);
       Declare(name, std::move(declaration), lookup != kNoLookup || reference != nullptr);
+      columns_->back().lookup = lookup;
+      columns_->back().zeroIsNone = reference != nullptr && reference->zeroIsNone;
       return;
     }
+    const Column& column = (*bound_)[static_cast<size_t>(at_)];
     if (blank_) value = 0;
-    if (reference != nullptr && reference->zeroIsNone && value == 0) {
+    if (column.zeroIsNone && value == 0) {
       statement_->Check(sqlite3_bind_null(statement_->get(), ++at_));
       return;
     }
-    if (lookup != kNoLookup) (*seen_)[lookup].insert(value);
+    if (column.lookup != kNoLookup) (*seen_)[column.lookup].insert(value);
     statement_->Check(sqlite3_bind_int64(statement_->get(), ++at_, value));
   }
   void Int16(const char* name, int32_t value) { Int32(name, value); }
@@ -268,12 +272,13 @@ class RowIo {
       const auto at = [&](int offset) -> int32_t {
         return offset < static_cast<int>(block.size()) ? static_cast<uint8_t>(block[static_cast<size_t>(offset)]) : 0;
       };
-      const std::string field(segment.name);
+      // Names are wanted only to declare the columns.
+      const std::string field = columns_ != nullptr ? std::string(segment.name) : std::string();
       if (segment.kind == block::SegmentKind::Byte) {
         Int32(field.c_str(), at(segment.offset));
       } else if (segment.kind == block::SegmentKind::Pair) {
-        Int32((field + "Intact").c_str(), at(segment.offset));
-        Int32((field + "Working").c_str(), at(segment.offset + 1));
+        Int32(columns_ != nullptr ? (field + "Intact").c_str() : "", at(segment.offset));
+        Int32(columns_ != nullptr ? (field + "Working").c_str() : "", at(segment.offset + 1));
       }
     }
     Blob(name, block);
@@ -312,6 +317,7 @@ class RowIo {
 
   std::span<const Reference> references_;
   std::vector<Column>* columns_ = nullptr;
+  const std::vector<Column>* bound_ = nullptr;
   Statement* statement_ = nullptr;
   int at_ = 0;
   SeenCodes* seen_ = nullptr;
@@ -358,6 +364,7 @@ class Table {
     }
   }
   Statement& Insert() { return *statement_; }
+  const std::vector<Column>& Columns() const { return columns_; }
   const std::string& Name() const { return name_; }
 
  private:
@@ -369,8 +376,8 @@ class Table {
 
 Column Key(std::string name) { return {std::move(name), "INTEGER PRIMARY KEY"}; }
 Column Integer(std::string name) { return {std::move(name), "INTEGER"}; }
-Column Refers(std::string name, std::string_view parent) {
-  return {std::move(name), Cat("INTEGER REFERENCES ", parent), true};
+Column Coded(std::string name, Lookup lookup) {
+  return {std::move(name), Cat("INTEGER REFERENCES ", kLookupTables[lookup], "(code)"), true, lookup};
 }
 
 constexpr Reference kShipReferences[] = {{"captainId", "characters(object_id)", true}};
@@ -401,14 +408,14 @@ class SqliteWriter {
     campaign.Fields<tCampaignObject>(walk).Add({Integer("current_era"), Integer("current_year"),
                                                 Integer("turn_of_year"), {"calendar_date", "TEXT"}});
     Table missions("campaign_missions", {Key("position"), {"mission", "TEXT"}});
-    Table playable("playable_races", {Key("position"), Refers("race", "races(code)")});
+    Table playable("playable_races", {Key("position"), Coded("race", kRaces)});
     Table map("hex_map", {});
     map.Fields<tMapObject>(walk);
     Table hexes("hexes", {Key("hex_index"), Integer("map_column"), Integer("map_row")});
     hexes.Fields<tMapHex>(walk);
     Table political("political", {});
     political.Fields<tPoliticalObject>(walk);
-    Table tensions("tensions", {Refers("race", "races(code)"), Refers("other_race", "races(code)"),
+    Table tensions("tensions", {Coded("race", kRaces), Coded("other_race", kRaces),
                                 Integer("tension"), Integer("tension_tenth")},
                    "PRIMARY KEY (race, other_race)");
     Table characters("characters", objectKey);
@@ -462,13 +469,13 @@ class SqliteWriter {
     for (size_t i = 0; i < db_.campaign.missionList.size(); ++i) {
       Statement& s = missions.Insert();
       s.Check(sqlite3_bind_int64(s.get(), 1, static_cast<int64_t>(i)));
-      RowIo({}, &s, 1, &seen_).String("mission", db_.campaign.missionList[i]);
+      RowIo(missions.Columns(), s, 1, seen_).String("mission", db_.campaign.missionList[i]);
       s.Step();
     }
     for (size_t i = 0; i < db_.campaign.playableRaces.size(); ++i) {
       Statement& s = playable.Insert();
       s.Check(sqlite3_bind_int64(s.get(), 1, static_cast<int64_t>(i)));
-      RowIo({}, &s, 1, &seen_).Int32("race", db_.campaign.playableRaces[i]);
+      RowIo(playable.Columns(), s, 1, seen_).Int32("race", db_.campaign.playableRaces[i]);
       s.Step();
     }
     Row(map, db_.map, walk);
@@ -484,7 +491,7 @@ class SqliteWriter {
         s.Check(sqlite3_bind_null(s.get(), 2));
         s.Check(sqlite3_bind_null(s.get(), 3));
       }
-      RowIo io({}, &s, 3, &seen_);
+      RowIo io(hexes.Columns(), s, 3, seen_);
       WalkFields(db_.hexes[i], io, layout_);
       s.Step();
     }
@@ -492,7 +499,7 @@ class SqliteWriter {
     const int64_t size = db_.political.matrixSize;
     for (size_t i = 0; i < db_.political.cells.size(); ++i) {
       Statement& s = tensions.Insert();
-      RowIo io({}, &s, 0, &seen_);
+      RowIo io(tensions.Columns(), s, 0, seen_);
       io.Int32("race", static_cast<int32_t>(static_cast<int64_t>(i) / size));
       io.Int32("otherRace", static_cast<int32_t>(static_cast<int64_t>(i) % size));
       io.Int32("tension", db_.political.cells[i].tension);
@@ -510,7 +517,7 @@ class SqliteWriter {
         s.Check(sqlite3_bind_int64(s.get(), 1, i));
         s.Check(sqlite3_bind_int64(s.get(), 2, entry.id));
         s.Check(sqlite3_bind_text(s.get(), 3, KindWord(entry.kind).data(), -1, SQLITE_STATIC));
-        RowIo({}, &s, 3, &seen_).Blob("bytes", Text(bytes + entry.start, entry.end - entry.start));
+        RowIo(duplicates.Columns(), s, 3, seen_).Blob("bytes", Text(bytes + entry.start, entry.end - entry.start));
         s.Step();
         continue;
       }
@@ -526,7 +533,7 @@ class SqliteWriter {
               } else {
                 s.Check(sqlite3_bind_int64(s.get(), 2, entry.id));
               }
-              RowIo io({}, &s, 2, &seen_);
+              RowIo io(unrecognised.Columns(), s, 2, seen_);
               io.String("classTag", ClassTagOfBytes(record.bytes));
               io.Blob("bytes", record.bytes);
               s.Step();
@@ -534,10 +541,10 @@ class SqliteWriter {
               ObjectRow(characters, i, record);
               for (size_t k = 0; k < record.bids.size(); ++k) EntryRow(characterBids, record, k, record.bids[k]);
               for (size_t k = 0; k < record.ships.size(); ++k) {
-                EntryRow(characterShips, record, k, record.ships[k], kShipEntryReferences);
+                EntryRow(characterShips, record, k, record.ships[k]);
               }
             } else if constexpr (std::is_same_v<Record, tShip>) {
-              ObjectRow(ships, i, record, kShipReferences);
+              ObjectRow(ships, i, record);
             } else if constexpr (std::is_same_v<Record, tAuctionItem>) {
               ObjectRow(bids, i, record);
             } else {
@@ -587,7 +594,7 @@ class SqliteWriter {
   template <class Record, class Walk, class More>
   void Row(Table& table, const Record& record, Walk&& walk, More&& more) {
     Statement& s = table.Insert();
-    RowIo io({}, &s, 0, &seen_);
+    RowIo io(table.Columns(), s, 0, seen_);
     walk(const_cast<Record&>(record), io);
     more(s, sqlite3_bind_parameter_count(s.get()) - 4);
     s.Step();
@@ -595,27 +602,26 @@ class SqliteWriter {
   template <class Record, class Walk>
   void Row(Table& table, const Record& record, Walk&& walk) {
     Statement& s = table.Insert();
-    RowIo io({}, &s, 0, &seen_);
+    RowIo io(table.Columns(), s, 0, seen_);
     walk(const_cast<Record&>(record), io);
     s.Step();
   }
   template <class Record>
-  void ObjectRow(Table& table, int64_t index, const Record& record, std::span<const Reference> references = {}) {
+  void ObjectRow(Table& table, int64_t index, const Record& record) {
     Statement& s = table.Insert();
     s.Check(sqlite3_bind_int64(s.get(), 1, record.head.objectId));
     s.Check(sqlite3_bind_int64(s.get(), 2, index));
-    RowIo io(references, &s, 2, &seen_);
+    RowIo io(table.Columns(), s, 2, seen_);
     io.SkipObjectId();
     const_cast<Record&>(record).Fields(io, layout_);
     s.Step();
   }
   template <class Entry>
-  void EntryRow(Table& table, const tServCharacter& owner, size_t position, const Entry& entry,
-                std::span<const Reference> references = {}) {
+  void EntryRow(Table& table, const tServCharacter& owner, size_t position, const Entry& entry) {
     Statement& s = table.Insert();
     s.Check(sqlite3_bind_int64(s.get(), 1, owner.head.objectId));
     s.Check(sqlite3_bind_int64(s.get(), 2, static_cast<int64_t>(position)));
-    RowIo io(references, &s, 2, &seen_);
+    RowIo io(table.Columns(), s, 2, seen_);
     const_cast<Entry&>(entry).Fields(io);
     s.Step();
   }
@@ -698,7 +704,7 @@ std::string WriteSqliteTables(const Database& db, sqlite3* connection, const Sql
 
 std::string WriteSqliteFile(const Database& db, const std::string& path, const SqliteSource& source) {
   sqlite3* connection = nullptr;
-  const int opened = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int opened = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (opened != SQLITE_OK) {
     std::string reason = connection != nullptr ? sqlite3_errmsg(connection) : sqlite3_errstr(opened);
     sqlite3_close(connection);
@@ -707,7 +713,7 @@ std::string WriteSqliteFile(const Database& db, const std::string& path, const S
   // The file is new and is moved into place only once complete, so it
   // needs no journal and no sync of its own; the caller syncs it.
   std::string reason;
-  for (const char* pragma : {"PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF", "PRAGMA locking_mode = EXCLUSIVE",
+  for (const char* pragma : {"PRAGMA page_size = 16384", "PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF", "PRAGMA locking_mode = EXCLUSIVE",
                              "PRAGMA cache_size = -32768", "PRAGMA user_version = 1"}) {
     if (reason.empty() && sqlite3_exec(connection, pragma, nullptr, nullptr, nullptr) != SQLITE_OK) {
       reason = sqlite3_errmsg(connection);
