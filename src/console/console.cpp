@@ -34,6 +34,7 @@ void Console::Write(std::string_view text) {
 void Console::Diagnostic(std::string_view text) {
   out_.flush();
   if (err_ == nullptr) return;
+  if (progress_ != nullptr) progress_->Clear();
   *err_ << "campdb: " << text << '\n';
   err_->flush();
 }

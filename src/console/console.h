@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "console/dialogue.h"
+#include "console/progress.h"
 
 namespace campdb {
 
@@ -102,6 +103,8 @@ class Console {
   // A line printed once, the first time an answer read meets the end of
   // input while it is set; empty to print nothing.
   void SetEndNotice(std::string line) { endNotice_ = std::move(line); }
+  // A progress line on the error stream, erased before every diagnostic.
+  void ShowProgressOn(ProgressLine* progress) { progress_ = progress; }
 
  private:
   static constexpr int kEnd = -1;
@@ -119,6 +122,7 @@ class Console {
   bool ended_ = false;
   bool noticePrinted_ = false;
   std::string endNotice_;
+  ProgressLine* progress_ = nullptr;
 };
 
 }  // namespace campdb

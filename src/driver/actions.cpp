@@ -1,67 +1,167 @@
 #include "driver/actions.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <istream>
 #include <ostream>
 #include <sstream>
 
 #include "console/console.h"
+#include "console/progress.h"
 #include "driver/input_file.h"
 
 namespace campdb {
 
 namespace {
 
-struct ActionWord {
+// --- the options -------------------------------------------------------------
+
+struct OptionRow {
+  std::string_view word;
+  std::string_view values;  // the values it takes, "a|b", or DIR; empty for a flag
+  std::string_view help;    // for --help, after the option and its values
+  // Takes the option (and its value) into the request; false when the value
+  // is not one it takes.
+  bool (*take)(ActionRequest&, std::string_view value);
+};
+
+constexpr OptionRow kOptions[] = {
+    {"--layout", "base|ostrel", "read DB in this layout, not the one its bytes tell",
+     [](ActionRequest& r, std::string_view v) {
+       if (v != "base" && v != "ostrel") return false;
+       r.layout = v == "base" ? Layout::Base : Layout::Ostrel;
+       return true;
+     }},
+    {"--json", "", "write the result as one JSON document",
+     [](ActionRequest& r, std::string_view) { return r.json = true; }},
+    {"--quiet", "", "write nothing on standard output; the exit status tells",
+     [](ActionRequest& r, std::string_view) { return r.quiet = true; }},
+    {"--shade", "econ|dv", "darken each hex by its current economy or defence",
+     [](ActionRequest& r, std::string_view v) {
+       if (v != "econ" && v != "dv") return false;
+       r.shade = v == "econ" ? Shade::Econ : Shade::Dv;
+       return true;
+     }},
+    {"--info-dir", "DIR", "put camp.info and version.info in DIR, not beside it",
+     [](ActionRequest& r, std::string_view v) {
+       r.infoDir = std::string(v);
+       return !v.empty();
+     }},
+    {"--no-info", "", "write no camp.info and no version.info",
+     [](ActionRequest& r, std::string_view) { return r.noInfo = true; }},
+};
+
+// --- the actions -------------------------------------------------------------
+
+struct ActionRow {
   std::string_view word;
   Action action;
-  // The options it takes besides --layout, and how many file names.
-  bool json;
-  bool shade;
-  size_t fewestFiles;
-  size_t mostFiles;
-  std::string_view files;  // what the file names are, for an error line
+  // The options it takes, in usage order; "a|b" are options that exclude
+  // each other.
+  std::string_view options;
+  // Its file names as the usage shows them; a name in brackets may be left
+  // out. The names the action reads are read from standard input for "-",
+  // the text it writes goes to standard output for "-".
+  std::string_view files;
+  std::string_view filesInWords;  // for an error line: "--dump takes ..."
+  // The position of the database it writes, which cannot be standard
+  // output; -1 when it writes none.
+  int databaseOut;
+  std::string_view help;  // what it does, for --help (lines split at '\n')
+  int (*run)(const ActionRequest&, std::ostream&, Console&);
 };
 
-constexpr ActionWord kActions[] = {
-    {"--check", Action::Check, true, false, 1, 1, "one database"},
-    {"--dump", Action::Dump, false, false, 1, 2, "a database and, optionally, the dump to write"},
-    {"--restore", Action::Restore, false, false, 2, 2, "a dump and the database to write"},
-    {"--map", Action::Map, false, true, 2, 2, "a database and the picture to write"},
-    {"--sqlite", Action::Sqlite, false, false, 2, 2, "a database and the SQLite file to write"},
+constexpr ActionRow kActions[] = {
+    {"--check", Action::Check, "--layout --json", "DB", "one database", -1,
+     "say which layout DB is in, what is damaged and what Clean would drop", RunCheck},
+    {"--dump", Action::Dump, "--layout", "DB [DUMP]", "a database and, optionally, the dump to write", -1,
+     "write DB as text, one JSON object a line", RunDump},
+    {"--restore", Action::Restore, "--layout --info-dir|--no-info", "DUMP OUTPUT-DB",
+     "a dump and the database to write", 1,
+     "write a database from a dump, with its camp.info and version.info,\n"
+     "then say what the check finds in it",
+     RunRestore},
+    {"--map", Action::Map, "--layout --shade", "DB MAP.svg", "a database and the picture to write", -1,
+     "draw the hex map of DB as an SVG picture", RunMap},
+    {"--sqlite", Action::Sqlite, "--layout", "DB OUT.sqlite", "a database and the SQLite file to write", -1,
+     "write DB as an SQLite database, to ask it questions in SQL", RunSqlite},
 };
 
-const ActionWord* FindAction(std::string_view word) {
-  for (const ActionWord& known : kActions) {
+const OptionRow* FindOption(std::string_view word) {
+  for (const OptionRow& option : kOptions) {
+    if (option.word == word) return &option;
+  }
+  return nullptr;
+}
+
+const ActionRow* FindAction(std::string_view word) {
+  for (const ActionRow& known : kActions) {
     if (known.word == word) return &known;
   }
   return nullptr;
 }
 
-const ActionWord& WordOf(Action action) {
-  for (const ActionWord& known : kActions) {
+const ActionRow& RowOf(Action action) {
+  for (const ActionRow& known : kActions) {
     if (known.action == action) return known;
   }
   return kActions[0];
 }
 
-// An option's value: after "=" in the same argument, or the next argument.
-bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string_view option, std::string& value) {
-  const std::string& arg = args[i];
-  if (arg.size() > option.size() && arg[option.size()] == '=') {
-    value = arg.substr(option.size() + 1);
-    return true;
+// Calls `each` with every word of a space-separated list.
+template <class Each>
+void ForEachWord(std::string_view list, Each each) {
+  while (!list.empty()) {
+    const size_t end = std::min(list.find(' '), list.size());
+    if (end > 0) each(list.substr(0, end));
+    list.remove_prefix(std::min(end + 1, list.size()));
   }
-  if (i + 1 >= args.size()) return false;
-  value = args[++i];
-  return true;
+}
+
+// Whether `group` ("--json|--quiet") names `word`.
+bool GroupHas(std::string_view group, std::string_view word) {
+  while (!group.empty()) {
+    const size_t end = std::min(group.find('|'), group.size());
+    if (group.substr(0, end) == word) return true;
+    group.remove_prefix(std::min(end + 1, group.size()));
+  }
+  return false;
 }
 
 std::string SeeHelp(std::string text) { return text + "; see campdb --help"; }
 
+// The usage line of one action.
+std::string UsageOf(const ActionRow& action) {
+  std::string line = Cat("campdb ", action.word);
+  ForEachWord(action.options, [&](std::string_view group) {
+    line += " [";
+    bool first = true;
+    for (std::string_view rest = group; !rest.empty();) {
+      const size_t end = std::min(rest.find('|'), rest.size());
+      const OptionRow* option = FindOption(rest.substr(0, end));
+      line += Cat(first ? "" : " | ", option->word, option->values.empty() ? "" : " ", option->values);
+      first = false;
+      rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    line += "]";
+  });
+  return Cat(line, " ", action.files);
+}
+
 }  // namespace
 
-bool IsOptionLine(std::string_view first) { return first == "-h" || first.starts_with("--"); }
+bool StreamSink::Put(const char* data, size_t size) {
+  out_.write(data, static_cast<std::streamsize>(size));
+  return static_cast<bool>(out_);
+}
+
+bool IsOptionLine(std::string_view first) { return first.size() > 1 && first[0] == '-'; }
+
+std::string_view ShownName(std::string_view name, bool output) {
+  if (!IsStandardStream(name)) return name;
+  return output ? "standard output" : "standard input";
+}
 
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   ParsedOptions parsed;
@@ -76,43 +176,42 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     request.version = true;
     return parsed;
   }
-  std::vector<std::string> given;  // the options given, for the check below
+  std::vector<std::string_view> given;  // the options given, for the checks below
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const auto isOption = [&](std::string_view option) {
-      return arg == option || (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=');
-    };
+    const std::string_view word = std::string_view(arg).substr(0, arg.find('='));
     if (arg == "-h" || arg == "--help") {
       request.help = true;
     } else if (arg == "--version") {
       request.version = true;
-    } else if (const ActionWord* action = FindAction(arg)) {
+    } else if (const ActionRow* action = FindAction(arg)) {
       if (request.action != Action::None && request.action != action->action) {
-        parsed.error = SeeHelp(Cat(arg, " and ", WordOf(request.action).word, " cannot be given together"));
+        parsed.error = SeeHelp(Cat(arg, " and ", RowOf(request.action).word, " cannot be given together"));
         return parsed;
       }
       request.action = action->action;
-    } else if (isOption("--layout")) {
-      std::string value;
-      if (!TakeValue(args, i, "--layout", value) || (value != "base" && value != "ostrel")) {
-        parsed.error = SeeHelp("--layout takes base or ostrel");
+    } else if (const OptionRow* option = FindOption(word)) {
+      // A value follows "=" in the same argument, or is the next argument.
+      std::string_view value;
+      bool hasValue = word.size() < arg.size();
+      if (hasValue) {
+        value = std::string_view(arg).substr(word.size() + 1);
+      } else if (!option->values.empty() && i + 1 < args.size()) {
+        value = args[++i];
+        hasValue = true;
+      }
+      const bool wanted = !option->values.empty();
+      if (hasValue != wanted || !option->take(request, value)) {
+        std::string values(option->values);
+        for (size_t bar = values.find('|'); bar != std::string::npos; bar = values.find('|')) {
+          values.replace(bar, 1, " or ");
+        }
+        parsed.error = SeeHelp(wanted ? Cat(option->word, " takes ", values) : Cat(option->word, " takes no value"));
         return parsed;
       }
-      request.layout = value == "base" ? Layout::Base : Layout::Ostrel;
-      given.push_back("--layout");
-    } else if (arg == "--json") {
-      request.json = true;
-      given.push_back("--json");
-    } else if (isOption("--shade")) {
-      std::string value;
-      if (!TakeValue(args, i, "--shade", value) || (value != "econ" && value != "dv")) {
-        parsed.error = SeeHelp("--shade takes econ or dv");
-        return parsed;
-      }
-      request.shade = value == "econ" ? Shade::Econ : Shade::Dv;
-      given.push_back("--shade");
-    } else if (arg.starts_with("--")) {
-      parsed.error = SeeHelp(Cat("unknown option ", arg));
+      given.push_back(option->word);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      parsed.error = Cat(SeeHelp(Cat("unknown option ", arg)), " (a file named ", arg, " is given as ./", arg, ")");
       return parsed;
     } else {
       request.files.push_back(arg);
@@ -121,37 +220,54 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   if (request.help) return parsed;
   if (request.action == Action::None) {
     if (request.version && given.empty() && request.files.empty()) return parsed;
-    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore, --map or --sqlite");
+    std::string words;
+    for (const ActionRow& action : kActions) words += Cat(words.empty() ? "" : ", ", action.word);
+    parsed.error = SeeHelp(Cat("an action is needed: ", words));
     return parsed;
   }
-  const ActionWord& action = WordOf(request.action);
+  const ActionRow& action = RowOf(request.action);
   if (request.version) {
     parsed.error = SeeHelp(Cat(action.word, " does not take --version"));
     return parsed;
   }
-  for (const std::string& option : given) {
-    const bool taken = option == "--layout" || (option == "--json" && action.json) ||
-                       (option == "--shade" && action.shade);
-    if (!taken) {
+  for (const std::string_view option : given) {
+    std::string_view group;
+    ForEachWord(action.options, [&](std::string_view g) {
+      if (GroupHas(g, option)) group = g;
+    });
+    if (group.empty()) {
       parsed.error = SeeHelp(Cat(action.word, " does not take ", option));
       return parsed;
     }
+    for (const std::string_view other : given) {
+      if (other != option && GroupHas(group, other)) {
+        parsed.error = SeeHelp(Cat(option, " and ", other, " cannot be given together"));
+        return parsed;
+      }
+    }
   }
-  if (request.files.size() < action.fewestFiles || request.files.size() > action.mostFiles) {
-    parsed.error = SeeHelp(Cat(action.word, " takes ", action.files));
+  size_t fewest = 0;
+  size_t most = 0;
+  ForEachWord(action.files, [&](std::string_view name) {
+    ++most;
+    fewest += name.starts_with('[') ? 0 : 1;
+  });
+  if (request.files.size() < fewest || request.files.size() > most) {
+    parsed.error = SeeHelp(Cat(action.word, " takes ", action.filesInWords));
+    return parsed;
+  }
+  if (action.databaseOut >= 0 && static_cast<size_t>(action.databaseOut) < request.files.size() &&
+      IsStandardStream(request.files[static_cast<size_t>(action.databaseOut)])) {
+    parsed.error = SeeHelp(Cat(action.word, " writes a database, never to standard output; a file named - is ./-"));
     return parsed;
   }
   return parsed;
 }
 
 void PrintUsage(Console& console) {
+  console.WriteLine("Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]");
+  for (const ActionRow& action : kActions) console.WriteLine(Cat("       ", UsageOf(action)));
   for (const std::string_view line : {
-           "Usage: campdb [INPUT-DB [REPORT-FILE [OUTPUT-DB]]]",
-           "       campdb --check [--layout base|ostrel] [--json] DB",
-           "       campdb --dump [--layout base|ostrel] DB [DUMP]",
-           "       campdb --restore [--layout base|ostrel] DUMP OUTPUT-DB",
-           "       campdb --map [--layout base|ostrel] [--shade econ|dv] DB MAP.svg",
-           "       campdb --sqlite [--layout base|ostrel] DB OUT.sqlite",
            "       campdb -h | --help | --version",
            "",
            "Loads a campaign database and cleans it, edits it or reports on it.",
@@ -171,23 +287,39 @@ void PrintUsage(Console& console) {
            "Every answer is read from standard input, so a run can be scripted:",
            "  printf 'n\\nR\\n' | campdb camp.db report.txt",
            "",
-           "Actions, which ask nothing and read no standard input (the layout is",
-           "found from the file unless --layout gives it):",
-           "  --check    say which layout DB is in, what is damaged and what Clean would drop",
-           "  --dump     write DB as text, one JSON object a line (to standard output without DUMP)",
-           "  --restore  write a database from a dump, with camp.info and version.info",
-           "  --map      draw the hex map of DB as an SVG picture; --shade econ or dv",
-           "             darkens each hex by its current economy or defence",
-           "  --sqlite   write DB as an SQLite database, to ask it questions in SQL",
+           "Actions, which ask nothing (the layout is found from the file unless",
+           "--layout gives it); a file name - is standard input for what an action",
+           "reads and standard output for the text it writes:",
+       }) {
+    console.WriteLine(line);
+  }
+  for (const ActionRow& action : kActions) {
+    std::string_view help = action.help;
+    std::string lead = Cat("  ", action.word, std::string(11 - action.word.size(), ' '));
+    while (!help.empty()) {
+      const size_t end = std::min(help.find('\n'), help.size());
+      console.WriteLine(Cat(lead, help.substr(0, end)));
+      lead = std::string(13, ' ');
+      help.remove_prefix(std::min(end + 1, help.size()));
+    }
+  }
+  console.WriteLine("");
+  console.WriteLine("Options of the actions:");
+  for (const OptionRow& option : kOptions) {
+    const std::string head = Cat("  ", option.word, option.values.empty() ? "" : " ", option.values);
+    console.WriteLine(Cat(head, std::string(head.size() < 24 ? 24 - head.size() : 1, ' '), option.help));
+  }
+  for (const std::string_view line : {
            "",
            "Exit status:",
            "  0  the run did what was asked",
-           "  1  the report or output could not be opened or written, or standard",
-           "     input ended before the run could start; --check: problems found;",
-           "     --restore: the dump was refused",
-           "  2  the input cannot be opened, or the command line is wrong",
+           "  1  the report or output could not be opened or written, the bytes",
+           "     contradict the layout, or standard input ended before the run could",
+           "     start; --check: warnings found; --restore: the dump was refused",
+           "  2  the input cannot be opened, its layout cannot be told, or the",
+           "     command line is wrong",
            "  3  the input database is damaged or incomplete: the run still did its",
-           "     job, and standard error says what was incomplete",
+           "     job (--clean writes nothing then), and standard error says what",
            "",
            "The manual: man campdb",
        }) {
@@ -196,11 +328,12 @@ void PrintUsage(Console& console) {
 }
 
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
-                                         Console& console) {
+                                         Console& console, ProgressLine* progress) {
   int error = 0;
-  auto image = ReadInputImage(name, &error);
+  auto image = ReadActionInput(name, &error);
+  const std::string_view shown = ShownName(name, false);
   if (!image) {
-    console.Diagnostic(Cat(name, ": ", std::strerror(error)));
+    console.Diagnostic(Cat(shown, ": ", std::strerror(error)));
     return std::nullopt;
   }
   std::optional<LoadedInput> loaded(std::in_place);
@@ -212,18 +345,31 @@ std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<
   } else {
     loaded->verdict = DetectLayout(loaded->db.source.Bytes());
     if (!loaded->verdict.layout && needLayout) {
-      console.Diagnostic(Cat(name, ": cannot tell its layout (", loaded->verdict.reason,
+      console.Diagnostic(Cat(shown, ": cannot tell its layout (", loaded->verdict.reason,
                              "); give it with --layout base or --layout ostrel"));
       return std::nullopt;
     }
   }
   loaded->db.layout = loaded->verdict.layout.value_or(Layout::Base);
-  LoadObserver quiet;
-  loaded->outcome = LoadDatabase(loaded->db, quiet);
+  // The load follows the objects as they are read.
+  class Observer final : public LoadObserver {
+   public:
+    explicit Observer(ProgressLine* progress) : progress_(progress) {}
+    void ObjectsAnnounced(int64_t count) override {
+      if (progress_ != nullptr) progress_->Stage("reading", count);
+    }
+    void ObjectRead(int64_t index, const ObjectFrame&, size_t) override {
+      if (progress_ != nullptr) progress_->Step(index + 1);
+    }
+
+   private:
+    ProgressLine* progress_;
+  } observer(progress);
+  loaded->outcome = LoadDatabase(loaded->db, observer);
   return loaded;
 }
 
-int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progressOnErr) {
   std::istringstream nothing;
   Console console(nothing, out, &err);
   const ParsedOptions parsed = ParseOptions(args);
@@ -231,27 +377,19 @@ int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ost
     console.Diagnostic(parsed.error);
     return kActionNoInput;
   }
-  const ActionRequest& request = parsed.request;
+  ActionRequest request = parsed.request;
   if (request.help) {
     PrintUsage(console);
     return kActionOk;
   }
-  switch (request.action) {
-    case Action::None:
-      console.WriteLine(Cat("campdb ", CAMPDB_VERSION));
-      return kActionOk;
-    case Action::Check:
-      return RunCheck(request, out, console);
-    case Action::Dump:
-      return RunDump(request, out, console);
-    case Action::Restore:
-      return RunRestore(request, out, console);
-    case Action::Map:
-      return RunMap(request, out, console);
-    case Action::Sqlite:
-      return RunSqlite(request, out, console);
+  if (request.action == Action::None) {
+    console.WriteLine(Cat("campdb ", CAMPDB_VERSION));
+    return kActionOk;
   }
-  return kActionOk;
+  ProgressLine progress(progressOnErr ? &err : nullptr);
+  console.ShowProgressOn(&progress);
+  request.progress = &progress;
+  return RowOf(request.action).run(request, out, console);
 }
 
 }  // namespace campdb

@@ -1,12 +1,16 @@
 // The command line read as options: help, the version, and the actions that
-// work on a database without asking anything (--check, --dump, --restore,
-// --map). A command line is read this way when its first argument is -h or
-// begins with "--"; every other one is the interactive tool's positional
-// file names.
+// do one job on a database without asking anything. A command line is read
+// this way when its first argument begins with "-" and is not "-" itself;
+// every other one is the interactive tool's positional file names.
+//
+// Every action and every option is one row of the tables in actions.cpp:
+// the usage text, the parser and its error lines all come from there. An
+// action added later is one more row (its word, the options it takes, its
+// file names, its Run function), and an option one more row of options.
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +24,9 @@
 namespace campdb {
 
 class Console;
+class ProgressLine;
 
-enum class Action { None, Check, Dump, Restore, Map, Sqlite };
+enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Sqlite };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -30,10 +35,16 @@ struct ActionRequest {
   Action action = Action::None;
   bool help = false;
   bool version = false;
-  std::optional<Layout> layout;  // --layout
-  bool json = false;             // --json
-  Shade shade = Shade::None;     // --shade
+  std::optional<Layout> layout;         // --layout
+  bool json = false;                    // --json
+  bool quiet = false;                   // --quiet
+  Shade shade = Shade::None;            // --shade
+  std::optional<std::string> infoDir;   // --info-dir
+  bool noInfo = false;                  // --no-info
   std::vector<std::string> files;
+  // Shows how far a long job has come, on a terminal; never null while an
+  // action runs.
+  ProgressLine* progress = nullptr;
 };
 
 // True when the command line is to be read as options.
@@ -47,8 +58,10 @@ struct ParsedOptions {
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 
 // Runs an option command line: prints the help or the version, or runs the
-// action. Returns the exit status.
-int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// action. Returns the exit status. Progress lines go to `err` only when
+// `progressOnErr` is set (it is the process's standard error, a terminal).
+int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               bool progressOnErr = false);
 
 // The usage text, for the interactive tool and the actions alike.
 void PrintUsage(Console& console);
@@ -61,6 +74,22 @@ constexpr int kActionFailed = 1;      // --check: problems found; others: output
 constexpr int kActionNoInput = 2;     // the input cannot be opened; option errors
 constexpr int kActionIncomplete = 3;  // written from an incomplete load
 
+// The name an action's input or output has when it is "-".
+inline bool IsStandardStream(std::string_view name) { return name == "-"; }
+// The name to use in messages: "standard input"/"standard output" for "-".
+std::string_view ShownName(std::string_view name, bool output);
+
+// Hands what an action writes to a stream (standard output) in the
+// writer's blocks.
+class StreamSink final : public ByteSink {
+ public:
+  explicit StreamSink(std::ostream& out) : out_(out) {}
+  bool Put(const char* data, size_t size) override;
+
+ private:
+  std::ostream& out_;
+};
+
 // A database loaded for an action: its layout given or detected, read
 // without a word on the console.
 struct LoadedInput {
@@ -71,12 +100,40 @@ struct LoadedInput {
   FileIdentity identity;
 };
 
-// Reads and loads the database `name`. Empty after a line on standard error
-// (through `console`): the input cannot be opened (status 2), or its layout
-// cannot be told and none was given while `needLayout` (status 2, too). When
-// the layout cannot be told and is not needed, the base layout is read.
+// Reads and loads the database `name` ("-": standard input). Empty after a
+// line on standard error (through `console`): the input cannot be opened
+// (status 2), or its layout cannot be told and none was given while
+// `needLayout` (status 2, too). When the layout cannot be told and is not
+// needed, the base layout is read. `progress`, when given, follows the
+// objects as they are read.
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
-                                         Console& console);
+                                         Console& console, ProgressLine* progress = nullptr);
+
+// Where an action puts the info files of the database it writes.
+struct InfoPlacement {
+  bool none = false;               // --no-info
+  std::optional<std::string> dir;  // --info-dir; else the output's folder
+};
+InfoPlacement InfoPlacementOf(const ActionRequest& request);
+// False, after a line on standard error, when --info-dir names no folder:
+// an action checks this before it writes anything (status 1).
+bool InfoPlacementUsable(const InfoPlacement& placement, Console& console);
+
+// Writes the database an action produces: `db` into `outputName` through a
+// temporary file renamed into place (never over `input`), then its
+// camp.info and version.info where `placement` says, only once the database
+// is in place. The objects not flagged for deletion are written, then
+// `unloaded`. Every failure is a line on standard error through `console`;
+// nothing of the interactive transcript is printed. Returns whether the
+// database was written, and its size in `bytes`.
+bool WriteActionDatabase(const Database& db, const std::string& outputName, const std::optional<FileIdentity>& input,
+                         const InfoPlacement& placement, Console& console, Text unloaded = {},
+                         int64_t* bytes = nullptr);
+// The same into an output the caller has opened (OpenReplacing), so that it
+// can learn first whether the output can be written at all.
+bool WriteActionDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input,
+                         const InfoPlacement& placement, Console& console, Text unloaded = {},
+                         int64_t* bytes = nullptr);
 
 // The actions themselves. Each writes its result to `out` (or to the file
 // its request names) and every failure as a diagnostic through `console`,
@@ -85,6 +142,8 @@ int RunCheck(const ActionRequest& request, std::ostream& out, Console& console);
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console);
 int RunRestore(const ActionRequest& request, std::ostream& out, Console& console);
 int RunMap(const ActionRequest& request, std::ostream& out, Console& console);
+int RunClean(const ActionRequest& request, std::ostream& out, Console& console);
+int RunReport(const ActionRequest& request, std::ostream& out, Console& console);
 int RunSqlite(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb

@@ -14,9 +14,9 @@ namespace campdb {
 int RunCheck(const ActionRequest& request, std::ostream& out, Console& console) {
   const std::string& name = request.files.front();
   int error = 0;
-  auto image = ReadInputImage(name, &error);
+  auto image = ReadActionInput(name, &error);
   if (!image) {
-    console.Diagnostic(Cat(name, ": ", std::strerror(error)));
+    console.Diagnostic(Cat(ShownName(name, false), ": ", std::strerror(error)));
     return kActionNoInput;
   }
   Database db;

@@ -1,6 +1,9 @@
 #include "driver/driver.h"
 
+#include <unistd.h>
+
 #include <cstring>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,7 +87,12 @@ void TearDown(Database& db, Console& console) {
 int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err, bool gathered) {
   Console console(in, out, &err, gathered ? Console::LineFlush::Gathered : Console::LineFlush::EachLine);
 
-  if (argc > 1 && IsOptionLine(argv[1])) return RunOptions(std::vector<std::string>(argv + 1, argv + argc), out, err);
+  if (argc > 1 && IsOptionLine(argv[1])) {
+    // A job's progress is shown only on the process's own standard error,
+    // and only when a person watches it there.
+    const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    return RunOptions(std::vector<std::string>(argv + 1, argv + argc), out, err, progress);
+  }
 
   const auto inputName = FileName(argc, argv, 1, "input db file", console);
   if (!inputName) {

@@ -4,14 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <ostream>
 #include <sstream>
 #include <string>
 
+#include "check/check.h"
 #include "console/console.h"
+#include "console/progress.h"
 #include "driver/actions.h"
+#include "driver/input_file.h"
 #include "driver/loader.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
@@ -22,28 +26,16 @@ namespace campdb {
 
 namespace {
 
-// Hands the dump to a stream (standard output) in the writer's blocks.
-class StreamSink final : public ByteSink {
- public:
-  explicit StreamSink(std::ostream& out) : out_(out) {}
-  bool Put(const char* data, size_t size) override {
-    out_.write(data, static_cast<std::streamsize>(size));
-    return static_cast<bool>(out_);
-  }
-
- private:
-  std::ostream& out_;
-};
-
 // The dump to restore, open for reading.
 class DumpFile {
  public:
   ~DumpFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0 && owned_) ::close(fd_);
   }
   // False with the system's reason when it cannot be opened or is a folder.
   bool Open(const std::string& name, std::string& reason) {
-    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    owned_ = !IsStandardStream(name);
+    fd_ = owned_ ? ::open(name.c_str(), O_RDONLY | O_CLOEXEC) : STDIN_FILENO;
     struct stat st {};
     int error = 0;
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
@@ -65,6 +57,7 @@ class DumpFile {
 
  private:
   int fd_ = -1;
+  bool owned_ = true;  // not standard input
   bool regular_ = true;
   FileIdentity identity_;
 };
@@ -73,15 +66,20 @@ class DumpFile {
 
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console) {
   const std::string& name = request.files[0];
-  auto loaded = LoadForAction(name, request.layout, true, console);
+  auto loaded = LoadForAction(name, request.layout, true, console, request.progress);
   if (!loaded) return kActionNoInput;
   const bool complete = loaded->outcome.Complete();
-  if (!complete) console.Diagnostic(Cat("warning: ", name, ": ", DescribeIncompleteLoad(loaded->outcome)));
+  if (!complete) {
+    console.Diagnostic(Cat("warning: ", ShownName(name, false), ": ", DescribeIncompleteLoad(loaded->outcome)));
+  }
+  request.progress->Stage("dumping", loaded->db.ObjectCount());
+  const auto eachObject = [&](int64_t done) { request.progress->Step(done); };
 
-  if (request.files.size() < 2 || request.files[1] == "-") {
+  if (request.files.size() < 2 || IsStandardStream(request.files[1])) {
     StreamSink sink(out);
     ByteWriter writer(&sink);
-    WriteDump(loaded->db, writer);
+    WriteDump(loaded->db, writer, eachObject);
+    request.progress->Clear();
     if (!writer.Flush() || !out.flush()) {
       console.Diagnostic("standard output: the dump could not be written");
       return kActionFailed;
@@ -93,7 +91,8 @@ int RunDump(const ActionRequest& request, std::ostream& out, Console& console) {
       return kActionFailed;
     }
     ByteWriter writer(&file);
-    WriteDump(loaded->db, writer);
+    WriteDump(loaded->db, writer, eachObject);
+    request.progress->Clear();
     const bool flushed = writer.Flush();
     if (!flushed) file.Abandon();
     if (!flushed || !file.Finish()) {
@@ -104,25 +103,55 @@ int RunDump(const ActionRequest& request, std::ostream& out, Console& console) {
   return complete ? kActionOk : kActionIncomplete;
 }
 
+namespace {
+
+// What the check finds in a database just written: one line for each kind
+// of warning or stale reference, with how many there are. Errors cannot be
+// (the writer frames every record), and notes are not worth a line.
+void SayWhatWasWritten(const std::string& name, Console& console) {
+  auto image = ReadInputImage(name);
+  if (!image) return;
+  Database written;
+  written.source = std::move(image->bytes);
+  const CheckReport report = CheckDatabase(written, std::nullopt);
+  std::array<int64_t, kProblemKinds> counts{};
+  for (const Problem& problem : report.problems) ++counts[static_cast<size_t>(problem.kind)];
+  for (size_t kind = 0; kind < kProblemKinds; ++kind) {
+    const Severity severity = SeverityOf(static_cast<ProblemKind>(kind));
+    if (counts[kind] == 0 || severity == Severity::Error || severity == Severity::Note) continue;
+    console.Diagnostic(Cat(name, ": ", SeverityWord(severity), ": ", Grouped(counts[kind]), " ",
+                           ProblemKindWord(static_cast<ProblemKind>(kind)), "; see campdb --check ", name));
+  }
+}
+
+}  // namespace
+
 int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
   const std::string& dumpName = request.files[0];
   const std::string& outputName = request.files[1];
+  const std::string_view shownDump = ShownName(dumpName, false);
+  const InfoPlacement placement = InfoPlacementOf(request);
+  if (!InfoPlacementUsable(placement, console)) return kActionFailed;
   DumpFile dump;
   std::string reason;
   if (!dump.Open(dumpName, reason)) {
-    console.Diagnostic(Cat(dumpName, ": ", reason));
+    console.Diagnostic(Cat(shownDump, ": ", reason));
     return kActionNoInput;
   }
 
   // The whole dump is read and checked before any output is touched.
   Database db;
   LineReader lines(dump.Fd(), dump.Regular());
-  if (const auto error = ReadDump(lines, db, request.layout)) {
+  request.progress->Stage("restoring", 0);
+  const auto error =
+      ReadDump(lines, db, request.layout, [&](int64_t line) { request.progress->Step(line); });
+  request.progress->Clear();
+  if (error) {
     if (error->unreadable) {
-      console.Diagnostic(Cat(dumpName, ": ", error->message));
+      console.Diagnostic(Cat(shownDump, ": ", error->message));
       return kActionNoInput;
     }
-    console.Diagnostic(Cat(dumpName, ":", error->line, ": ", error->message));
+    console.Diagnostic(Cat(shownDump, ":", error->line, ": ", error->message));
     return kActionFailed;
   }
 
@@ -130,23 +159,9 @@ int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
     console.Diagnostic(Cat(outputName, ": is the dump being restored, which is never written"));
     return kActionFailed;
   }
-  OutputFile file;
-  if (!file.OpenReplacing(outputName, dump.Identity())) {
-    console.Diagnostic(file.Reason());
-    return kActionFailed;
-  }
-  // The writer narrates as Clean and Edit do; an action prints none of
-  // that, only the reasons of what failed (the database, an info file).
-  std::istringstream nothing;
-  std::ostringstream transcript;
-  std::ostringstream reasons;
-  Console quiet(nothing, transcript, &reasons);
-  const bool written = WriteDatabase(db, file, dump.Identity(), quiet, db.unloaded);
-  std::istringstream reasonLines(reasons.str());
-  for (std::string line; std::getline(reasonLines, line);) {
-    console.Diagnostic(line.starts_with("campdb: ") ? std::string_view(line).substr(8) : std::string_view(line));
-  }
-  return written ? kActionOk : kActionFailed;
+  if (!WriteActionDatabase(db, outputName, dump.Identity(), placement, console, db.unloaded)) return kActionFailed;
+  SayWhatWasWritten(outputName, console);
+  return kActionOk;
 }
 
 }  // namespace campdb

@@ -81,14 +81,10 @@ bool ReadAll(int fd, size_t expected, bool bounded, ByteImage& image) {
 
 }  // namespace
 
-std::optional<InputImage> ReadInputImage(const std::string& name, int* error) {
-  int ignored = 0;
-  int& reason = error != nullptr ? *error : ignored;
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    reason = errno;
-    return std::nullopt;
-  }
+namespace {
+
+// Reads the open file `fd` whole; the caller closes it.
+std::optional<InputImage> ReadOpenInput(int fd, int& reason) {
   InputImage image;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0;
@@ -103,9 +99,29 @@ std::optional<InputImage> ReadInputImage(const std::string& name, int* error) {
     ok = ReadAll(fd, regular ? static_cast<size_t>(st.st_size) : kFirstStreamedBuffer, !regular, image.bytes);
     if (!ok) reason = errno;
   }
-  ::close(fd);
   if (!ok) return std::nullopt;
   return image;
+}
+
+}  // namespace
+
+std::optional<InputImage> ReadInputImage(const std::string& name, int* error) {
+  int ignored = 0;
+  int& reason = error != nullptr ? *error : ignored;
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = errno;
+    return std::nullopt;
+  }
+  auto image = ReadOpenInput(fd, reason);
+  ::close(fd);
+  return image;
+}
+
+std::optional<InputImage> ReadActionInput(const std::string& name, int* error) {
+  if (name != "-") return ReadInputImage(name, error);
+  int ignored = 0;
+  return ReadOpenInput(STDIN_FILENO, error != nullptr ? *error : ignored);
 }
 
 }  // namespace campdb

@@ -22,5 +22,7 @@ struct InputImage {
 // pipe or device is read up to a generous bound, so that one that never
 // ends (/dev/zero) is refused rather than read until memory runs out.
 std::optional<InputImage> ReadInputImage(const std::string& name, int* error = nullptr);
+// The same for an action's input, which is standard input when `name` is "-".
+std::optional<InputImage> ReadActionInput(const std::string& name, int* error = nullptr);
 
 }  // namespace campdb

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "console/console.h"
+#include "console/progress.h"
 
 namespace campdb {
 
@@ -55,15 +56,19 @@ CleanReason DecideClean(const Database& db, int64_t index) {
   return DecideClean(db, index, scratch);
 }
 
-CleanSummary CleanDatabase(Database& db, Console& console) {
+CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progress) {
   CleanSummary summary;
   summary.loaded = std::min({db.loadedCount, db.ObjectCount(), static_cast<int64_t>(db.deleteFlags.size())});
   // Every decision looks at the objects as loaded, never at another
   // decision, so the order of the walk does not matter.
   int64_t kept = 0;
   MiscObject scratch;
+  if (progress != nullptr) progress->Stage("cleaning", summary.loaded);
   for (int64_t i = 0; i < summary.loaded; ++i) {
-    const bool keep = DecideClean(db, i, scratch) == CleanReason::Kept;
+    if (progress != nullptr) progress->Step(i);
+    const CleanReason reason = DecideClean(db, i, scratch);
+    ++summary.byReason[static_cast<size_t>(reason)];
+    const bool keep = reason == CleanReason::Kept;
     db.deleteFlags[static_cast<size_t>(i)] = keep ? 0 : 1;
     kept += keep ? 1 : 0;
   }

@@ -1,6 +1,8 @@
 // Decides which misc objects survive a Clean run.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -9,6 +11,7 @@
 namespace campdb {
 
 class Console;
+class ProgressLine;
 
 // Bases and planets: listening post, base station, battle station, starbase
 // (hull classes 13 to 16) and planet (18).
@@ -24,6 +27,8 @@ enum class CleanReason {
   CaptainNotCharacter,  // a ship whose captain id names something else
   Unrecognised,         // an object of unrecognised class
 };
+
+inline constexpr size_t kCleanReasons = static_cast<size_t>(CleanReason::Unrecognised) + 1;
 
 // The word for a reason, as the check prints it ("kept" for Kept).
 std::string_view CleanReasonWord(CleanReason reason);
@@ -41,11 +46,14 @@ CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch);
 struct CleanSummary {
   int64_t loaded = 0;   // objects loaded before cleaning
   int64_t removed = 0;  // of those, the ones dropped
+  // How many were dropped for each reason (Kept counts those kept).
+  std::array<int64_t, kCleanReasons> byReason{};
 };
 
 // Marks every loaded object for deletion, then clears the marks of the
 // objects to keep; sets the loaded count to the number kept and the
 // header's object count to match, and says so on the console.
-CleanSummary CleanDatabase(Database& db, Console& console);
+// `progress`, when given, follows the objects.
+CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progress = nullptr);
 
 }  // namespace campdb

@@ -1,5 +1,6 @@
-// The campaign info files go to the current working folder and are written
-// byte for byte, with no translation.
+// The campaign info files go to the current working folder (the interactive
+// runs), or to the folder an action names, and are written byte for byte,
+// with no translation.
 #include "maintenance/info_files.h"
 
 #include <string>
@@ -23,7 +24,9 @@ std::string FailureLine(const std::string& name) { return Cat("Unable to produce
 
 }  // namespace
 
-void InfoFiles::Add(const std::string& name, std::string bytes, Console& console) {
+void InfoFiles::Add(const std::string& fileName, std::string bytes, Console& console) {
+  if (where_.none) return;
+  const std::string name = where_.folder.empty() ? fileName : Cat(where_.folder, "/", fileName);
   const OutputTarget target = TargetOf(name, input_);
   if (target == OutputTarget::New || target == OutputTarget::Regular) {
     console.WriteLine(Cat("Producing an updated ", name, " file"));

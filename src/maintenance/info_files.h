@@ -17,10 +17,17 @@ namespace campdb {
 
 class Console;
 
+// Where the info files go: a folder ("" for the current one), or nowhere.
+struct InfoFolder {
+  std::string folder;
+  bool none = false;
+};
+
 class InfoFiles {
  public:
   // Neither info file may be the file `input` (the input database).
-  explicit InfoFiles(std::optional<FileIdentity> input = std::nullopt) : input_(input) {}
+  explicit InfoFiles(std::optional<FileIdentity> input = std::nullopt, InfoFolder where = {})
+      : input_(input), where_(std::move(where)) {}
 
   // At the info file's place in the transcript: prints its line and either
   // keeps its bytes for Commit (a regular file, or none yet) or writes them
@@ -40,6 +47,7 @@ class InfoFiles {
     std::string bytes;
   };
   std::optional<FileIdentity> input_;
+  InfoFolder where_;
   std::vector<Kept> kept_;
 };
 

@@ -332,6 +332,7 @@ bool OutputFile::Put(const char* data, size_t size) {
     failed_ = true;
     Refuse(errno);
   }
+  if (!failed_) size_ += size;
   return !failed_;
 }
 

@@ -93,6 +93,8 @@ class OutputFile final : public ByteSink {
   std::string Reason() const;
   // After a successful Finish: the file now under the name.
   const std::optional<FileIdentity>& Written() const { return written_; }
+  // The number of bytes put so far.
+  uint64_t Size() const { return size_; }
 
  private:
   enum class Mode { Closed, Replacing, InPlace, Device };
@@ -107,6 +109,7 @@ class OutputFile final : public ByteSink {
   int error_ = 0;
   std::string ownReason_;
   std::optional<FileIdentity> written_;
+  uint64_t size_ = 0;
 
   bool Refuse(int error);
   bool Refuse(std::string reason);

@@ -59,9 +59,9 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
 }
 
 bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
-                   Text unloaded) {
+                   Text unloaded, const InfoFolder& infoFolder) {
   ByteWriter out(&file);
-  InfoFiles infoFiles(input);
+  InfoFiles infoFiles(input, infoFolder);
   const int64_t written = WriteRecords(db, out, infoFiles, console, unloaded);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();

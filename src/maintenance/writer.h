@@ -7,6 +7,7 @@
 
 #include "format/byte_stream.h"
 #include "format/database.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 
 namespace campdb {
@@ -30,7 +31,9 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
 // `input`) written, then "Wrote N objects" printed; on any failure it prints
 // the error line and the reason instead, leaves the info files as they were,
 // and returns false.
+// `infoFolder` says where the info files go (the current folder unless
+// given).
 bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
-                   Text unloaded = {});
+                   Text unloaded = {}, const InfoFolder& infoFolder = {});
 
 }  // namespace campdb

@@ -390,8 +390,9 @@ std::string_view KindWord(ObjectKind kind) {
 
 class SqliteWriter {
  public:
-  SqliteWriter(const Database& db, sqlite3* connection, const SqliteSource& source)
-      : db_(db), connection_(connection), source_(source), layout_(db.layout) {}
+  SqliteWriter(const Database& db, sqlite3* connection, const SqliteSource& source,
+               const std::function<void(int64_t)>& eachObject)
+      : db_(db), connection_(connection), source_(source), eachObject_(eachObject), layout_(db.layout) {}
 
   void Write() {
     const auto walk = [this](auto& record, RowIo& io) { record.Fields(io, layout_); };
@@ -511,6 +512,7 @@ class SqliteWriter {
     MiscObject scratch;
     const auto* bytes = reinterpret_cast<const char*>(db_.source.data.get());
     for (int64_t i = 0; i < db_.ObjectCount(); ++i) {
+      if (eachObject_) eachObject_(i);
       const ObjectEntry& entry = db_.Entry(i);
       if (duplicate[static_cast<size_t>(i)] != 0) {
         Statement& s = duplicates.Insert();
@@ -683,6 +685,7 @@ class SqliteWriter {
   const Database& db_;
   sqlite3* connection_;
   const SqliteSource& source_;
+  const std::function<void(int64_t)>& eachObject_;
   Layout layout_;
   SeenCodes seen_;
   std::string date_;
@@ -690,9 +693,10 @@ class SqliteWriter {
 
 }  // namespace
 
-std::string WriteSqliteTables(const Database& db, sqlite3* connection, const SqliteSource& source) {
+std::string WriteSqliteTables(const Database& db, sqlite3* connection, const SqliteSource& source,
+                              const std::function<void(int64_t)>& eachObject) {
   try {
-    SqliteWriter(db, connection, source).Write();
+    SqliteWriter(db, connection, source, eachObject).Write();
   } catch (const SqlFailure& failure) {
     sqlite3_exec(connection, "ROLLBACK", nullptr, nullptr, nullptr);
     return failure.message;
@@ -702,7 +706,8 @@ std::string WriteSqliteTables(const Database& db, sqlite3* connection, const Sql
   return {};
 }
 
-std::string WriteSqliteFile(const Database& db, const std::string& path, const SqliteSource& source) {
+std::string WriteSqliteFile(const Database& db, const std::string& path, const SqliteSource& source,
+                            const std::function<void(int64_t)>& eachObject) {
   sqlite3* connection = nullptr;
   const int opened = sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (opened != SQLITE_OK) {
@@ -719,7 +724,7 @@ std::string WriteSqliteFile(const Database& db, const std::string& path, const S
       reason = sqlite3_errmsg(connection);
     }
   }
-  if (reason.empty()) reason = WriteSqliteTables(db, connection, source);
+  if (reason.empty()) reason = WriteSqliteTables(db, connection, source, eachObject);
   if (sqlite3_close(connection) != SQLITE_OK && reason.empty()) reason = "the file could not be closed";
   return reason;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "format/database.h"
@@ -24,10 +25,13 @@ struct SqliteSource {
 
 // Writes the tables of `db` into `connection`, which holds no tables yet, in
 // one transaction. Empty on success; otherwise what SQLite said.
-std::string WriteSqliteTables(const Database& db, sqlite3* connection, const SqliteSource& source);
+// `eachObject` is told how many misc objects are through, after each.
+std::string WriteSqliteTables(const Database& db, sqlite3* connection, const SqliteSource& source,
+                              const std::function<void(int64_t)>& eachObject = {});
 
 // The same into a new SQLite database at `path` (a new or empty file),
 // closed when it returns. Nothing is synced: the caller syncs and renames.
-std::string WriteSqliteFile(const Database& db, const std::string& path, const SqliteSource& source);
+std::string WriteSqliteFile(const Database& db, const std::string& path, const SqliteSource& source,
+                            const std::function<void(int64_t)>& eachObject = {});
 
 }  // namespace campdb

@@ -246,7 +246,7 @@ void DumpRecord(JsonOut& json, std::string_view type, const Record& record, Layo
 
 }  // namespace
 
-void WriteDump(const Database& db, ByteWriter& out) {
+void WriteDump(const Database& db, ByteWriter& out, const std::function<void(int64_t)>& eachObject) {
   JsonOut json(out);
   json.Put("{\"format\":\"");
   json.Put(kDumpFormatName);
@@ -270,6 +270,7 @@ void WriteDump(const Database& db, ByteWriter& out) {
   DumpRecord(json, textform::kPoliticalRecord, db.political, db.layout, tPoliticalObject::kClassTag);
   MiscObject scratch;
   for (int64_t i = 0; i < db.ObjectCount(); ++i) {
+    if (eachObject) eachObject(i);
     const MiscObject& object = db.ReadObject(i, scratch);
     const std::string_view type = textform::kObjectRecords[object.index()];
     std::visit(

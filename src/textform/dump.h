@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,8 @@ inline constexpr int kDumpFormatVersion = 1;
 
 // Writes the whole database as a dump: every record the writer would write
 // for an Edit that changes nothing, then the bytes the load did not take.
-void WriteDump(const Database& db, ByteWriter& out);
+// `eachObject`, when given, hears how many objects are written so far.
+void WriteDump(const Database& db, ByteWriter& out, const std::function<void(int64_t)>& eachObject = {});
 
 // Why a dump was refused: the line (1 for the first; 0 when the dump could
 // not be read at all) and what is wrong there, without the file name.
@@ -57,6 +59,8 @@ struct DumpError {
 // left out of the dump recomputed. Nothing is written anywhere. When
 // `layout` is given, a dump in the other layout is refused. On any error
 // `db` holds a part of the dump and must not be written.
-std::optional<DumpError> ReadDump(LineReader& lines, Database& db, std::optional<Layout> layout = std::nullopt);
+// `eachLine`, when given, hears how many lines are read so far.
+std::optional<DumpError> ReadDump(LineReader& lines, Database& db, std::optional<Layout> layout = std::nullopt,
+                                  const std::function<void(int64_t)>& eachLine = {});
 
 }  // namespace campdb

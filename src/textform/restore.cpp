@@ -731,12 +731,21 @@ constexpr int32_t WrapToInt32(int64_t value) { return static_cast<int32_t>(stati
 // Reads the lines of a dump in order into a database: the format line, the
 // header, campaign and map records, the hexes, the political record, the
 // misc objects, and the unloaded bytes last.
+// Whether a line that is no JSON document looks like a piece of one printed
+// over many lines: an opening brace or bracket alone, or a member.
+bool SpreadOverLines(std::string_view line) {
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.remove_suffix(1);
+  return line == "{" || line == "[" || (line.starts_with('"') && line.find("\":") != std::string_view::npos);
+}
+
 class DumpRestorer {
  public:
   DumpRestorer(Database& db, std::optional<Layout> layout) : db_(db), wanted_(layout), io_(db.store, error_) {}
 
-  std::optional<DumpError> Run(LineReader& lines) {
+  std::optional<DumpError> Run(LineReader& lines, const std::function<void(int64_t)>& eachLine) {
     while (true) {
+      if (eachLine) eachLine(lines.LineNumber());
       std::string_view line;
       switch (lines.Next(line)) {
         case LineReader::Result::Line:
@@ -763,6 +772,11 @@ class DumpRestorer {
   void ReadLine(std::string_view line) {
     simdjson::dom::element root;
     if (const auto code = parser_.parse(line.data(), line.size(), false).get(root); code != simdjson::SUCCESS) {
+      if (SpreadOverLines(line)) {
+        error_ = "this record is spread over many lines; each record of a dump must stand on one line "
+                 "(jq -c writes a dump that way, jq . does not)";
+        return;
+      }
       error_ = code == simdjson::EMPTY ? "the line is empty"
                                        : "malformed JSON (" + std::string(simdjson::error_message(code)) + ")";
       return;
@@ -931,9 +945,10 @@ class DumpRestorer {
 
 }  // namespace
 
-std::optional<DumpError> ReadDump(LineReader& lines, Database& db, std::optional<Layout> layout) {
+std::optional<DumpError> ReadDump(LineReader& lines, Database& db, std::optional<Layout> layout,
+                                  const std::function<void(int64_t)>& eachLine) {
   DumpRestorer restorer(db, layout);
-  return restorer.Run(lines);
+  return restorer.Run(lines, eachLine);
 }
 
 }  // namespace campdb

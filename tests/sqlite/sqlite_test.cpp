@@ -156,6 +156,7 @@ TEST(SqliteAction, OutputFileRules) {
       {{"--sqlite", "copy.db", "./copy.db"}, 1},
       {{"--sqlite", sample, "no-such-folder/x.sqlite"}, 1},
       {{"--sqlite", sample, "/dev/null"}, 1},
+      {{"--sqlite", sample, "-"}, 2},
       {{"--sqlite", sample, "old.sqlite"}, 0},
   };
   for (const auto& run : kRuns) EXPECT_EQ(RunAction(run.args), run.status) << run.args.back();
