@@ -172,9 +172,9 @@ std::vector<Case> DamagedFiles() {
       {"bytes after the last object", [](testdb::Database&) {}, [](const testdb::Database&, Bytes& b) { b += "xyz"; },
        ProblemKind::TrailingBytes, std::nullopt, std::nullopt},
       // Both layouts read the campaign record to its end, with a tail, and
-      // the same empty versions; there are no hexes.
+      // the same empty versions and counters at 0; there are no hexes.
       {"layout cannot be told", [](testdb::Database& d) {
-         d.campaign.maxOnline = 0;
+         d.campaign.maxOnline = d.campaign.currentlyOnline = d.campaign.maxAccounts = d.campaign.accountsCreated = 0;
          d.campaign.version = d.campaign.versionCopy = "";
          d.campaign.frame.tail = Bytes(8, '\0');
          d.SetGrid(0, 0);
