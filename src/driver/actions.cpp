@@ -108,6 +108,8 @@ constexpr ActionRow kActions[] = {
      "a change set, the database to apply it to and the database to write", 2,
      "make the changes of a change set in DB and write OUT, with its\ncamp.info and version.info; nothing is written when a change\nconflicts with DB",
      RunApply},
+    {"--sqlite", Action::Sqlite, "--layout", "DB OUT.sqlite", "a database and the SQLite file to write", -1,
+     "write DB as an SQLite database, to ask it questions in SQL", RunSqlite},
 };
 
 const OptionRow* FindOption(std::string_view word) {

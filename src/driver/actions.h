@@ -27,7 +27,7 @@ namespace campdb {
 class Console;
 class ProgressLine;
 
-enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Diff, Apply };
+enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Diff, Apply, Sqlite };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -143,5 +143,6 @@ int RunClean(const ActionRequest& request, std::ostream& out, Console& console);
 int RunReport(const ActionRequest& request, std::ostream& out, Console& console);
 int RunDiff(const ActionRequest& request, std::ostream& out, Console& console);
 int RunApply(const ActionRequest& request, std::ostream& out, Console& console);
+int RunSqlite(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb

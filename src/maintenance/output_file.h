@@ -84,6 +84,9 @@ class OutputFile final : public ByteSink {
   void Abandon();
 
   bool IsOpen() const { return fd_ >= 0; }
+  // While replacing: the temporary file being written, for a writer that
+  // must open the file by its name (it is synced and moved by Finish).
+  const std::string& TemporaryName() const { return temporary_; }
   const std::string& Name() const { return name_; }
   // After a failure: the name and why it failed, as the system put it
   // ("out.db: No space left on device").
