@@ -1,5 +1,6 @@
 #include "driver/actions.h"
 
+#include <algorithm>
 #include <cstring>
 #include <istream>
 #include <ostream>
@@ -28,6 +29,7 @@ constexpr ActionWord kActions[] = {
     {"--dump", Action::Dump, false, false, 1, 2, "a database and, optionally, the dump to write"},
     {"--restore", Action::Restore, false, false, 2, 2, "a dump and the database to write"},
     {"--map", Action::Map, false, true, 2, 2, "a database and the picture to write"},
+    {"--repair", Action::Repair, true, false, 2, 2, "a database and the repaired database to write"},
 };
 
 const ActionWord* FindAction(std::string_view word) {
@@ -110,6 +112,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
       }
       request.shade = value == "econ" ? Shade::Econ : Shade::Dv;
       given.push_back("--shade");
+    } else if (arg == "--dry-run") {
+      request.dryRun = true;
+      given.push_back(arg);
+    } else if (isOption("--lost-found")) {
+      std::string value;
+      if (!TakeValue(args, i, "--lost-found", value) || value.empty()) {
+        parsed.error = SeeHelp("--lost-found takes a file name");
+        return parsed;
+      }
+      request.lostFound = value;
+      given.push_back("--lost-found");
     } else if (arg.starts_with("--")) {
       parsed.error = SeeHelp(Cat("unknown option ", arg));
       return parsed;
@@ -120,7 +133,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   if (request.help) return parsed;
   if (request.action == Action::None) {
     if (request.version && given.empty() && request.files.empty()) return parsed;
-    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore or --map");
+    parsed.error = SeeHelp("an action is needed: --check, --dump, --restore, --map or --repair");
     return parsed;
   }
   const ActionWord& action = WordOf(request.action);
@@ -130,7 +143,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   }
   for (const std::string& option : given) {
     const bool taken = option == "--layout" || (option == "--json" && action.json) ||
-                       (option == "--shade" && action.shade);
+                       (option == "--shade" && action.shade) ||
+                       ((option == "--dry-run" || option == "--lost-found") && action.action == Action::Repair);
     if (!taken) {
       parsed.error = SeeHelp(Cat(action.word, " does not take ", option));
       return parsed;
@@ -150,6 +164,7 @@ void PrintUsage(Console& console) {
            "       campdb --dump [--layout base|ostrel] DB [DUMP]",
            "       campdb --restore [--layout base|ostrel] DUMP OUTPUT-DB",
            "       campdb --map [--layout base|ostrel] [--shade econ|dv] DB MAP.svg",
+           "       campdb --repair [--layout base|ostrel] [--dry-run] [--json] [--lost-found FILE] DB OUT",
            "       campdb -h | --help | --version",
            "",
            "Loads a campaign database and cleans it, edits it or reports on it.",
@@ -176,6 +191,12 @@ void PrintUsage(Console& console) {
            "  --restore  write a database from a dump, with camp.info and version.info",
            "  --map      draw the hex map of DB as an SVG picture; --shade econ or dv",
            "             darkens each hex by its current economy or defence",
+           "  --repair   write DB to OUT with its damaged objects salvaged and what can be",
+           "             fixed safely fixed; bytes left out go to OUT.lost.jsonl (or FILE);",
+           "             --dry-run writes nothing. Its exit status adds up: 0 nothing to",
+           "             repair, 1 repairs made, 4 problems left (nothing is written when",
+           "             they lie before the misc objects), 8 DB, OUT or the lost-and-found",
+           "             file cannot be read or written, 16 a wrong command line",
            "",
            "Exit status:",
            "  0  the run did what was asked",
@@ -226,7 +247,9 @@ int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ost
   const ParsedOptions parsed = ParseOptions(args);
   if (!parsed.error.empty()) {
     console.Diagnostic(parsed.error);
-    return kActionNoInput;
+    // --repair's statuses are bits that add up; a wrong command line is 16.
+    const bool repair = std::find(args.begin(), args.end(), "--repair") != args.end();
+    return repair ? kRepairCommandLine : kActionNoInput;
   }
   const ActionRequest& request = parsed.request;
   if (request.help) {
@@ -245,6 +268,8 @@ int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ost
       return RunRestore(request, out, console);
     case Action::Map:
       return RunMap(request, out, console);
+    case Action::Repair:
+      return RunRepair(request, out, console);
   }
   return kActionOk;
 }

@@ -21,7 +21,7 @@ namespace campdb {
 
 class Console;
 
-enum class Action { None, Check, Dump, Restore, Map };
+enum class Action { None, Check, Dump, Restore, Map, Repair };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -33,6 +33,8 @@ struct ActionRequest {
   std::optional<Layout> layout;  // --layout
   bool json = false;             // --json
   Shade shade = Shade::None;     // --shade
+  bool dryRun = false;           // --dry-run
+  std::optional<std::string> lostFound;  // --lost-found
   std::vector<std::string> files;
 };
 
@@ -60,6 +62,12 @@ constexpr int kActionOk = 0;
 constexpr int kActionFailed = 1;      // --check: problems found; others: output not written
 constexpr int kActionNoInput = 2;     // the input cannot be opened; option errors
 constexpr int kActionIncomplete = 3;  // written from an incomplete load
+// --repair's statuses, bits that add up: repairs made, problems left, an
+// operational error (nothing written), a wrong command line.
+constexpr int kRepairMade = 1;
+constexpr int kRepairLeft = 4;
+constexpr int kRepairFailed = 8;
+constexpr int kRepairCommandLine = 16;
 
 // A database loaded for an action: its layout given or detected, read
 // without a word on the console.
@@ -85,5 +93,6 @@ int RunCheck(const ActionRequest& request, std::ostream& out, Console& console);
 int RunDump(const ActionRequest& request, std::ostream& out, Console& console);
 int RunRestore(const ActionRequest& request, std::ostream& out, Console& console);
 int RunMap(const ActionRequest& request, std::ostream& out, Console& console);
+int RunRepair(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb
