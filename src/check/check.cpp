@@ -28,17 +28,18 @@ constexpr std::array<KindInfo, kProblemKinds> kKinds = {{
     {"record-cut", Severity::Error, Fix::Salvage},
     {"length-cut", Severity::Error, Fix::Salvage},
     {"list-cut", Severity::Error, Fix::Salvage},
+    {"not-a-database", Severity::Error, Fix::NothingWritten},
     {"ids-out-of-order", Severity::Warning, Fix::SortById},
     {"duplicate-id", Severity::Warning, Fix::LeftAlone},
-    {"captain-missing", Severity::Warning, Fix::LeftAlone},
-    {"captain-not-character", Severity::Warning, Fix::LeftAlone},
-    {"ship-entry-missing", Severity::Warning, Fix::DropEntry},
-    {"ship-entry-differs", Severity::Warning, Fix::CopyShip},
     {"size-too-small", Severity::Warning, Fix::Salvage},
     {"unrecognised-class", Severity::Warning, Fix::LeftAlone},
     {"trailing-bytes", Severity::Warning, Fix::Salvage},
     {"layout-unknown", Severity::Warning, Fix::NothingWritten},
     {"last-id-low", Severity::Warning, Fix::RaiseLastId},
+    {"captain-missing", Severity::Stale, Fix::LeftAlone},
+    {"captain-not-character", Severity::Stale, Fix::LeftAlone},
+    {"ship-entry-missing", Severity::Stale, Fix::DropEntry},
+    {"ship-entry-differs", Severity::Stale, Fix::CopyShip},
     {"negative-length", Severity::Note, Fix::Normalise},
     {"negative-count", Severity::Note, Fix::Normalise},
     {"tag-closing-bytes", Severity::Note, Fix::Normalise},
@@ -251,6 +252,13 @@ class ObjectChecks {
       Add(ProblemKind::DuplicateId, ids[k].second,
           Cat("object ", ids[first].second, " has the same id; a lookup by id finds only one of them"));
     }
+    // The server hands out the ids after the header's last one.
+    const int32_t last = db_.header.lastObjectId;
+    if (!ids.empty() && ids.back().first > last) {
+      Add(ProblemKind::LastIdLow, ids.back().second,
+          Cat("its id ", ids.back().first, " is above the header's last object id ", last,
+              "; the server would hand out ids that are taken"));
+    }
   }
 
   void Captain(size_t i, const tShip& ship) {
@@ -330,6 +338,29 @@ void CheckLoadOutcome(const Database& db, const LoadOutcome& outcome, CheckRepor
   }
 }
 
+// A campaign database begins with a header and a campaign record that ends
+// where its declared size says, in one layout or the other; when neither
+// reads that far, the file is no campaign database, and the reason is what
+// the header says against the size of the file.
+std::optional<std::string> WhyNotADatabase(std::span<const uint8_t> bytes) {
+  if (CampaignReadWhole(bytes, Layout::Base) || CampaignReadWhole(bytes, Layout::Ostrel)) return std::nullopt;
+  constexpr size_t kHeaderBytes = 12;
+  if (bytes.size() < kHeaderBytes) {
+    return Cat("a file of ", Grouped(static_cast<int64_t>(bytes.size())), " bytes is shorter than the header (12 bytes)");
+  }
+  ByteReader in(bytes);
+  TextStore store;
+  CampaignFacts facts;
+  tPrelimData header;
+  ReadRecord(in, header, ReadContext{Layout::Base, &facts, &store});
+  // Every record announced takes at least its two size words.
+  if (header.objectCount < 3 || int64_t{header.objectCount} * 8 > static_cast<int64_t>(bytes.size())) {
+    return Cat("the header announces ", Grouped(header.objectCount), " records in a file of ",
+               Grouped(static_cast<int64_t>(bytes.size())), " bytes");
+  }
+  return "neither layout reads its campaign record to the end of its declared size";
+}
+
 }  // namespace
 
 std::string Shown(Text bytes) {
@@ -384,6 +415,7 @@ std::string_view SeverityWord(Severity severity) {
   switch (severity) {
     case Severity::Error: return "error";
     case Severity::Warning: return "warning";
+    case Severity::Stale: return "stale";
     case Severity::Note: return "note";
   }
   return "note";
@@ -416,8 +448,13 @@ int64_t CheckReport::Count(Severity severity) const {
                        [&](const Problem& problem) { return SeverityOf(problem.kind) == severity; });
 }
 
+int64_t CheckReport::Count(ProblemKind kind) const {
+  return std::count_if(problems.begin(), problems.end(), [&](const Problem& problem) { return problem.kind == kind; });
+}
+
 int CheckReport::ExitStatus() const {
-  return Count(Severity::Error) > 0 || Count(Severity::Warning) > 0 ? 1 : 0;
+  if (Count(Severity::Error) > 0) return 3;
+  return Count(Severity::Warning) > 0 ? 1 : 0;
 }
 
 CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
@@ -459,6 +496,12 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
     if (object.kind == ObjectKind::Character) ++(object.human ? report.humanCharacters : report.aiCharacters);
   }
   report.complete = outcome.Complete();
+  // A file that loads whole is a database, however odd its campaign record.
+  if (!report.complete) report.notADatabase = WhyNotADatabase(db.source.Bytes());
+  if (report.notADatabase) {
+    AddProblem(report, ProblemKind::NotADatabase, std::nullopt, 0, "file",
+               Cat("not a campaign database: ", *report.notADatabase));
+  }
   report.notLoadedFrom = std::min(outcome.unloadedFrom, report.fileSize);
   report.bytesNotLoaded = report.fileSize - report.notLoadedFrom;
 

@@ -21,9 +21,11 @@ namespace campdb {
 
 enum class Severity : uint8_t {
   Error,    // the load is incomplete: bytes Clean or Edit cannot carry
-  Warning,  // the file loads, but something in it is not as the server keeps it
+  Warning,  // the file loads, but something in it needs an operator
+  Stale,    // a reference the objects no longer back, which Clean and the server live with
   Note,     // something a write will normalise
 };
+inline constexpr size_t kSeverities = static_cast<size_t>(Severity::Note) + 1;
 
 // What was found. Each kind has one severity and one word (ProblemKindWord)
 // that scripts may rely on.
@@ -35,18 +37,20 @@ enum class ProblemKind : uint8_t {
   RecordCut,       // the file ends inside a record's fixed fields
   LengthCut,       // a string, tag, tail or body is longer than the bytes left
   ListCut,         // a list stops at the end of the file short of its count
+  NotADatabase,    // no layout reads the header and the campaign record
   // Warnings.
-  IdsOutOfOrder,        // an object's id is below the one before it
-  DuplicateId,          // an object has the id of an earlier one
+  IdsOutOfOrder,      // an object's id is below the one before it
+  DuplicateId,        // an object has the id of an earlier one
+  SizeTooSmall,       // a declared size smaller than the fields it holds
+  UnrecognisedClass,  // an object whose class tag names no known kind
+  TrailingBytes,      // bytes after the last object the header announces
+  LayoutUnknown,      // the bytes do not tell the layout and none was given
+  LastIdLow,          // the header's last id is below an object's id
+  // Stale references.
   CaptainMissing,       // a ship's captain id names no object
   CaptainNotCharacter,  // a ship's captain id names an object that is no character
   ShipEntryMissing,     // a character's ship entry names no ship
   ShipEntryDiffers,     // a ship entry disagrees with the ship it names
-  SizeTooSmall,         // a declared size smaller than the fields it holds
-  UnrecognisedClass,    // an object whose class tag names no known kind
-  TrailingBytes,        // bytes after the last object the header announces
-  LayoutUnknown,        // the bytes do not tell the layout and none was given
-  LastIdLow,            // the header's lastObjectId is below the highest object id
   // Notes.
   NegativeLength,   // a length word stored negative; written back as 0
   NegativeCount,    // a count word stored negative; written back as 0
@@ -144,8 +148,14 @@ struct CheckReport {
   std::vector<CleanDrop> drops;
   int64_t wouldKeep = 0;
 
+  // Set when no layout reads the file as far as its map record: why it is
+  // no campaign database, in a few words.
+  std::optional<std::string> notADatabase;
+
   int64_t Count(Severity severity) const;
-  // 0 when there is no error or warning, 1 when there is any.
+  int64_t Count(ProblemKind kind) const;
+  // 3 when there is an error; else 1 when there is a warning; else 0 (stale
+  // references and notes do not count).
   int ExitStatus() const;
 };
 

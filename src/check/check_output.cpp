@@ -84,17 +84,52 @@ std::string ProblemSummary(const CheckReport& report) {
   if (report.problems.empty()) return "none";
   return Cat(Plural(report.Count(Severity::Error), "error", "errors"), ", ",
              Plural(report.Count(Severity::Warning), "warning", "warnings"), ", ",
-             Plural(report.Count(Severity::Note), "note", "notes"));
+             Grouped(report.Count(Severity::Stale)), " stale, ", Plural(report.Count(Severity::Note), "note", "notes"));
 }
 
-void WriteProblemsText(const CheckReport& report, std::ostream& out) {
+// The problems of each kind, counted in one pass.
+std::array<int64_t, kProblemKinds> CountsByKind(const CheckReport& report) {
+  std::array<int64_t, kProblemKinds> counts{};
+  for (const Problem& problem : report.problems) ++counts[static_cast<size_t>(problem.kind)];
+  return counts;
+}
+
+// "1 size-mismatch, 1,274 ship-entry-missing": every kind found, most severe
+// first.
+std::string KindSummary(const std::array<int64_t, kProblemKinds>& counts) {
+  std::string text;
+  for (size_t severity = 0; severity < kSeverities; ++severity) {
+    for (size_t kind = 0; kind < kProblemKinds; ++kind) {
+      const auto k = static_cast<ProblemKind>(kind);
+      if (counts[kind] == 0 || static_cast<size_t>(SeverityOf(k)) != severity) continue;
+      text += Cat(text.empty() ? "" : ", ", Grouped(counts[kind]), " ", ProblemKindWord(k));
+    }
+  }
+  return text;
+}
+
+// The first kProblemsListed problems of each kind, in file order, then one
+// line for each kind with more.
+void WriteProblemsText(const CheckReport& report, const std::array<int64_t, kProblemKinds>& counts,
+                       std::ostream& out) {
   if (report.problems.empty()) return;
+  std::vector<const Problem*> listed;
+  std::array<int64_t, kProblemKinds> seen{};
+  for (const Problem& problem : report.problems) {
+    if (++seen[static_cast<size_t>(problem.kind)] <= static_cast<int64_t>(kProblemsListed)) listed.push_back(&problem);
+  }
   Table table({false, false, false, true, true, false}, {"severity", "kind", "where", "id", "offset", "message"});
-  table.PrintAll(out, "  ", report.problems, [](const Problem& problem) {
-    return Table::Cells{std::string(SeverityWord(SeverityOf(problem.kind))), std::string(ProblemKindWord(problem.kind)),
-                        problem.record, problem.id ? std::to_string(*problem.id) : "-",
-                        problem.offset ? std::to_string(*problem.offset) : "-", problem.message};
+  table.PrintAll(out, "  ", listed, [](const Problem* problem) {
+    return Table::Cells{std::string(SeverityWord(SeverityOf(problem->kind))), std::string(ProblemKindWord(problem->kind)),
+                        problem->record, problem->id ? std::to_string(*problem->id) : "-",
+                        problem->offset ? std::to_string(*problem->offset) : "-", problem->message};
   });
+  for (size_t kind = 0; kind < kProblemKinds; ++kind) {
+    const int64_t more = counts[kind] - static_cast<int64_t>(kProblemsListed);
+    if (more <= 0) continue;
+    out << "  ... and " << Grouped(more) << " more " << ProblemKindWord(static_cast<ProblemKind>(kind))
+        << " (campdb --check --json lists every one)\n";
+  }
 }
 
 void WriteDropsText(const CheckReport& report, std::ostream& out) {
@@ -126,6 +161,7 @@ void WriteDropsText(const CheckReport& report, std::ostream& out) {
 }  // namespace
 
 void WriteCheckText(const CheckReport& report, std::string_view name, std::ostream& out) {
+  if (report.notADatabase) out << "not a campaign database: " << *report.notADatabase << '\n';
   const auto count = [&](ObjectKind kind) { return report.objectsByKind[static_cast<size_t>(kind)]; };
   std::vector<Table::Cells> rows;
   rows.push_back({"file", Cat(name, ", ", Plural(static_cast<int64_t>(report.fileSize), "byte", "bytes"))});
@@ -145,10 +181,12 @@ void WriteCheckText(const CheckReport& report, std::string_view name, std::ostre
                               report.notLoadedFrom, " on: Edit writes them back, Clean drops them")});
   }
   rows.push_back({"problems", ProblemSummary(report)});
+  const auto counts = CountsByKind(report);
+  if (!report.problems.empty()) rows.push_back({"", KindSummary(counts)});
   Table head({false, false}, {});
   for (const auto& row : rows) head.Measure(row);
   for (const auto& row : rows) head.Print(out, "", row);
-  WriteProblemsText(report, out);
+  WriteProblemsText(report, counts, out);
   WriteDropsText(report, out);
 }
 
@@ -201,8 +239,16 @@ void WriteCheckJson(const CheckReport& report, std::string_view name, std::ostre
   json.Number(report.Count(Severity::Error));
   json.Key("warnings");
   json.Number(report.Count(Severity::Warning));
+  json.Key("stale");
+  json.Number(report.Count(Severity::Stale));
   json.Key("notes");
   json.Number(report.Count(Severity::Note));
+  json.Key("notADatabase");
+  if (report.notADatabase) {
+    json.String(*report.notADatabase);
+  } else {
+    json.Null();
+  }
 
   json.Key("problems");
   json.BeginArray();

@@ -13,6 +13,9 @@ namespace campdb {
 // many, and only their totals by reason otherwise, so that the check of a
 // healthy file fits on one screen; the JSON form lists them all.
 inline constexpr size_t kDropsListed = 20;
+// Likewise, the text form lists at most this many problems of each kind,
+// then says how many more there are.
+inline constexpr size_t kProblemsListed = 20;
 
 void WriteCheckText(const CheckReport& report, std::string_view name, std::ostream& out);
 void WriteCheckJson(const CheckReport& report, std::string_view name, std::ostream& out);

@@ -18,6 +18,22 @@ int HexValue(int c) {
   return -1;
 }
 
+// An answer as a diagnostic shows it: printable ASCII as it is, the rest as
+// \xNN.
+std::string Shown(std::string_view answer) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string shown;
+  for (const char ch : answer) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+      shown.push_back(ch);
+    } else {
+      shown += {'\\', 'x', kHex[c >> 4], kHex[c & 0xF]};
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
 void Console::WriteLine(std::string_view text) {
@@ -52,7 +68,36 @@ int Console::Peek(size_t ahead) {
 int Console::Get() {
   const int c = Peek();
   if (c != kEnd) lookahead_.erase(0, 1);
+  if (c == '\n') ++linesTaken_;
   return c;
+}
+
+int Console::Take() {
+  const int c = Get();
+  KeepAnswer(c);
+  return c;
+}
+
+void Console::BeginAnswer() {
+  answerLine_ = linesTaken_ + 1;
+  answer_.clear();
+}
+
+void Console::KeepAnswer(int c) {
+  if (c != kEnd && answer_.size() < kAnswerKept) answer_.push_back(static_cast<char>(c));
+}
+
+void Console::OffCourse(std::string_view what) {
+  if (!scripted_) return;
+  leftCourse_ = true;
+  Diagnostic(Cat("input line ", answerLine_, ": answer \"", Shown(answer_), "\" ", what));
+}
+
+void Console::Refused(std::string_view reply) { OffCourse(Cat("refused (", reply, ")")); }
+
+void Console::WriteUnusable(std::string_view line) {
+  WriteLine(line);
+  OffCourse(Cat("could not be used (", line, ")"));
 }
 
 void Console::SkipWhiteSpace() {
@@ -69,7 +114,9 @@ void Console::MeetEnd() {
 
 std::optional<char> Console::ReadAnswerChar() {
   SkipWhiteSpace();
+  BeginAnswer();
   const int c = Get();
+  KeepAnswer(c);
   if (c == kEnd) {
     MeetEnd();
     return std::nullopt;
@@ -79,7 +126,10 @@ std::optional<char> Console::ReadAnswerChar() {
 
 void Console::WaitForKey() {
   SkipWhiteSpace();
-  Get();
+  BeginAnswer();
+  const int c = Get();
+  KeepAnswer(c);
+  if (c != kEnd) OffCourse("taken by \"Hit any key to continue\"");
 }
 
 std::optional<std::string> Console::ReadFileName() {
@@ -88,8 +138,10 @@ std::optional<std::string> Console::ReadFileName() {
     MeetEnd();
     return std::nullopt;
   }
+  BeginAnswer();
   std::string name;
   while (Peek() != kEnd && !IsWhiteSpace(Peek())) name.push_back(static_cast<char>(Get()));
+  answer_ = name.substr(0, kAnswerKept);
   for (int c = Get(); c != kEnd && c != '\n' && c != '\r'; c = Get()) {
   }
   return name;
@@ -100,6 +152,7 @@ std::optional<std::string> Console::ReadTextLine(size_t limit) {
     MeetEnd();
     return std::nullopt;
   }
+  BeginAnswer();
   std::string text;
   while (true) {
     const int c = Peek();
@@ -114,6 +167,7 @@ std::optional<std::string> Console::ReadTextLine(size_t limit) {
       break;
     }
     text.push_back(static_cast<char>(Get()));
+    KeepAnswer(text.back());
   }
   return text;
 }
@@ -132,7 +186,9 @@ std::optional<int32_t> Console::ReadNumber(NumberForm form) {
       return value;
     }
     WriteLine("That is not a number, please try again");
-    DiscardRestOfLine();
+    // The refused answer is what the rest of its line held.
+    for (int c = Get(); c != kEnd && c != '\n'; c = Get()) KeepAnswer(c);
+    Refused("That is not a number, please try again");
   }
 }
 
@@ -140,8 +196,9 @@ std::optional<int32_t> Console::ReadNumber(NumberForm form) {
 // empty optional when the input ended before a number began.
 std::optional<int32_t> Console::TryParseNumber(NumberForm form, bool& notANumber) {
   SkipWhiteSpace();
+  BeginAnswer();
   bool negative = false;
-  if (Peek() == '+' || Peek() == '-') negative = Get() == '-';
+  if (Peek() == '+' || Peek() == '-') negative = Take() == '-';
   if (Peek() == kEnd) return std::nullopt;
   if (!IsDecimalDigit(Peek())) {
     notANumber = true;
@@ -158,15 +215,15 @@ std::optional<int32_t> Console::TryParseNumber(NumberForm form, bool& notANumber
   };
 
   if (form == NumberForm::Constant && Peek() == '0') {
-    Get();
+    Take();
     if ((Peek() == 'x' || Peek() == 'X') && HexValue(Peek(1)) >= 0) {
-      Get();
-      while (HexValue(Peek()) >= 0) accumulate(16, HexValue(Get()));
+      Take();
+      while (HexValue(Peek()) >= 0) accumulate(16, HexValue(Take()));
     } else {
-      while (IsOctalDigit(Peek())) accumulate(8, Get() - '0');
+      while (IsOctalDigit(Peek())) accumulate(8, Take() - '0');
     }
   } else {
-    while (IsDecimalDigit(Peek())) accumulate(10, Get() - '0');
+    while (IsDecimalDigit(Peek())) accumulate(10, Take() - '0');
   }
 
   const int64_t value = negative ? -magnitude : magnitude;

@@ -97,6 +97,21 @@ class Console {
   // once and nothing more is printed or run).
   std::optional<char> RunMenu(const Menu& menu);
 
+  // A scripted run (standard input is not a terminal) may find its answers
+  // taken by other questions than the ones they were written for. Then each
+  // answer that is refused and asked for again, each answer with which an
+  // edit cannot be done, and each character taken by a wait for a key is
+  // said on the error stream with the input line it stood on (counted from
+  // 1), and the run has left its course. At a terminal nothing is said.
+  void SetScripted(bool scripted) { scripted_ = scripted; }
+  // The last answer read was refused; `reply` is the line that said so.
+  void Refused(std::string_view reply);
+  // Writes `line`, which says that an edit cannot be done with the last
+  // answer read.
+  void WriteUnusable(std::string_view line);
+  // True once a scripted run has left its course.
+  bool LeftCourse() const { return leftCourse_; }
+
   // True once an answer read has met the end of input.
   bool Ended() const { return ended_; }
   // A line printed once, the first time an answer read meets the end of
@@ -110,6 +125,12 @@ class Console {
   void SkipWhiteSpace();
   std::optional<int32_t> TryParseNumber(NumberForm form, bool& notANumber);
   void MeetEnd();
+  // Where an answer begins: the line it stands on, its first characters.
+  void BeginAnswer();
+  // Get, keeping the character as part of the answer.
+  int Take();
+  void KeepAnswer(int c);
+  void OffCourse(std::string_view what);
 
   std::istream& in_;
   std::ostream& out_;
@@ -119,6 +140,14 @@ class Console {
   bool ended_ = false;
   bool noticePrinted_ = false;
   std::string endNotice_;
+  bool scripted_ = false;
+  bool leftCourse_ = false;
+  // Line feeds taken so far, and the last answer read: its line and (at
+  // most kAnswerKept of) its characters.
+  uint64_t linesTaken_ = 0;
+  uint64_t answerLine_ = 0;
+  std::string answer_;
+  static constexpr size_t kAnswerKept = 64;
 };
 
 }  // namespace campdb

@@ -20,6 +20,7 @@ std::optional<int32_t> Console::Ask(const NumberQuestion& question) {
     if (!value) return std::nullopt;
     if (!question.accept || question.accept(*value)) return value;
     if (!question.rejection.empty()) WriteLine(question.rejection);
+    Refused(question.rejection.empty() ? "asked again" : question.rejection);
   }
   return std::nullopt;
 }
@@ -43,6 +44,7 @@ std::optional<char> Console::Ask(const ChoiceQuestion& question) {
     if (!answer) return std::nullopt;
     if (question.accepted.find(*answer) != std::string_view::npos) return answer;
     if (!question.rejection.empty()) WriteLine(Cat(question.rejection, *answer));
+    Refused(question.rejection.empty() ? "asked again" : Cat(question.rejection, *answer));
   }
   return std::nullopt;
 }
@@ -63,7 +65,9 @@ std::optional<char> Console::RunMenu(const Menu& menu) {
       if (chosen->action) chosen->action();
       next = chosen->next;
     } else if (menu.unknown) {
-      WriteLines(*this, menu.unknown(*answer));
+      const std::vector<std::string> lines = menu.unknown(*answer);
+      WriteLines(*this, lines);
+      Refused(lines.empty() ? "not a command" : lines.front());
     }
     // An answer cut short by the end of the input ends the dialogue here.
     if (ended_) return std::nullopt;

@@ -14,6 +14,7 @@
 #include "format/database.h"
 #include "format/layout_detection.h"
 #include "maintenance/cleaner.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
 #include "report/report_driver.h"
@@ -29,6 +30,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitNoInput = 2;
 constexpr int kExitIncomplete = 3;
+constexpr int kExitOffCourse = 4;
 
 constexpr std::string_view kEndOfInput = "End of input, terminating program";
 
@@ -62,6 +64,18 @@ void WarnOfOtherLayout(const std::string& name, const Database& db, Console& con
                          verdict.reason, "), but the ", looksOstrel ? "base" : "Ostrel", " layout was chosen"));
 }
 
+// When the bytes contradict the layout answer (that layout does not read the
+// records cleanly, the other one does), the run writes nothing: its output
+// is treated as one that cannot be opened. Says so, and which answer the
+// file needs.
+bool RefuseContradictedLayout(const std::string& name, const Database& db, Console& console) {
+  if (!LayoutContradicted(db.source.Bytes(), db.layout)) return false;
+  const bool needsOstrel = !IsOstrel(db.layout);
+  console.Diagnostic(Cat("nothing written: ", name, " reads cleanly only as ", needsOstrel ? "an Ostrel" : "a base",
+                         "-layout file; answer ", needsOstrel ? "y" : "n", " to the Ostrel question"));
+  return true;
+}
+
 // Releases the records in reverse order of loading.
 void TearDown(Database& db, Console& console) {
   db.objects.clear();
@@ -81,8 +95,10 @@ void TearDown(Database& db, Console& console) {
 
 }  // namespace
 
-int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err, bool gathered) {
+int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err, bool gathered,
+               bool scripted) {
   Console console(in, out, &err, gathered ? Console::LineFlush::Gathered : Console::LineFlush::EachLine);
+  console.SetScripted(scripted);
 
   if (argc > 1 && IsOptionLine(argv[1])) return RunOptions(std::vector<std::string>(argv + 1, argv + argc), out, err);
 
@@ -114,6 +130,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   }
   db.layout = (*variant == 'y' || *variant == 'Y') ? Layout::Ostrel : Layout::Base;
   WarnOfOtherLayout(*inputName, db, console);
+  const bool contradicted = LayoutContradicted(db.source.Bytes(), db.layout);
 
   const auto mode = console.Ask(ChoiceQuestion{
       {"Do you wish to clean the file, edit the file or generate a report (pick one: C, E, or R)?"}, "CcEeRr"});
@@ -146,10 +163,10 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!reportFile.OpenInPlace(*name, inputIdentity)) {
+    if (contradicted || !reportFile.OpenInPlace(*name, inputIdentity)) {
       console.WriteLine(Cat("Unable to open output file ", *name, ","));
       console.WriteLine("   so a full report will not be generated");
-      console.Diagnostic(reportFile.Reason());
+      if (!RefuseContradictedLayout(*inputName, db, console)) console.Diagnostic(reportFile.Reason());
       status = kExitFailed;
     }
   } else {
@@ -158,10 +175,10 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
       console.WriteLine(kEndOfInput);
       return kExitFailed;
     }
-    if (!outputDatabase.OpenReplacing(*name, inputIdentity)) {
+    if (contradicted || !outputDatabase.OpenReplacing(*name, inputIdentity)) {
       console.WriteLine(Cat("Unable to open output database file ", *name, ","));
       console.WriteLine("   so an updated database cannot be produced");
-      console.Diagnostic(outputDatabase.Reason());
+      if (!RefuseContradictedLayout(*inputName, db, console)) console.Diagnostic(outputDatabase.Reason());
       status = kExitFailed;
     }
   }
@@ -173,10 +190,16 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
   }
 
   if (runMode == RunMode::Clean && outputDatabase.IsOpen()) {
-    // Clean drops what the load could not take, as it drops objects of
-    // unknown class.
     const CleanSummary cleaned = CleanDatabase(db, console);
-    if (WriteDatabase(db, outputDatabase, inputIdentity, console)) {
+    if (!outcome.Complete()) {
+      // The objects after the damage were never looked at, so nothing says
+      // they are stale: Clean writes nothing rather than drop them unseen.
+      outputDatabase.Abandon();
+      console.WriteLine(Cat("ERROR: unable to write output database ", outputDatabase.Name()));
+      console.Diagnostic(Cat("Clean writes nothing from a damaged database; see what is wrong with `campdb --check ",
+                             *inputName, "` and mend it with `campdb --repair`"));
+    } else if (WriteDatabase(db, outputDatabase, inputIdentity, console, {},
+                             InfoFilesWithheldByInput(db, *inputName))) {
       console.WriteLine(Cat("DB CLEAN COMPLETE: removed ", cleaned.removed, " out of ", cleaned.loaded,
                             " objects from database"));
       console.WriteLine();
@@ -187,7 +210,10 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     EditMenu(db, console);
     // Edit gives back, after the objects, the input bytes the load did not
     // take.
-    if (!WriteDatabase(db, outputDatabase, inputIdentity, console, db.unloaded)) status = kExitFailed;
+    if (!WriteDatabase(db, outputDatabase, inputIdentity, console, db.unloaded,
+                       InfoFilesWithheldByInput(db, *inputName))) {
+      status = kExitFailed;
+    }
   } else if (runMode == RunMode::Report && reportFile.IsOpen()) {
     console.WriteLine("now generating report");
     if (!GenerateReport(db, reportFile, console)) {
@@ -199,6 +225,7 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
 
   TearDown(db, console);
   if (status == kExitOk && !outcome.Complete()) status = kExitIncomplete;
+  if (status == kExitOk && console.LeftCourse()) status = kExitOffCourse;
   return status;
 }
 

@@ -13,6 +13,7 @@
 #include "console/console.h"
 #include "driver/actions.h"
 #include "driver/loader.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
 #include "textform/dump.h"
@@ -141,7 +142,7 @@ int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
   std::ostringstream transcript;
   std::ostringstream reasons;
   Console quiet(nothing, transcript, &reasons);
-  const bool written = WriteDatabase(db, file, dump.Identity(), quiet, db.unloaded);
+  const bool written = WriteDatabase(db, file, dump.Identity(), quiet, db.unloaded, InfoFilesWithheldByRecords(db));
   std::istringstream reasonLines(reasons.str());
   for (std::string line; std::getline(reasonLines, line);) {
     console.Diagnostic(line.starts_with("campdb: ") ? std::string_view(line).substr(8) : std::string_view(line));

@@ -8,6 +8,7 @@
 #include "console/console.h"
 #include "driver/actions.h"
 #include "driver/input_file.h"
+#include "maintenance/info_files.h"
 #include "maintenance/output_file.h"
 #include "maintenance/writer.h"
 #include "repair/repair.h"
@@ -48,7 +49,8 @@ bool WriteRepaired(const Database& db, const RepairReport& report, const RepairO
   std::ostringstream transcript;
   std::ostringstream reasons;
   Console quiet(nothing, transcript, &reasons);
-  const bool written = WriteDatabase(db, file, input, quiet);
+  const bool written =
+      WriteDatabase(db, file, input, quiet, {}, InfoFilesWithheldByInput(db, outcome.input));
   std::istringstream reasonLines(reasons.str());
   for (std::string line; std::getline(reasonLines, line);) {
     console.Diagnostic(line.starts_with("campdb: ") ? std::string_view(line).substr(8) : std::string_view(line));

@@ -70,7 +70,7 @@ bool EditCharacter(tServCharacter& c, EditContext& context) {
                         // An AI character's file holds no e-mail address, so there is
                         // nothing to change and nothing that Write could carry out.
                         if (c.isAI()) {
-                          console.WriteLine("This character is an AI player and has no email address");
+                          console.WriteUnusable("This character is an AI player and has no email address");
                         } else {
                           AskText(c, context, "Enter their new email address (currently:", c.human.email);
                         }

@@ -62,7 +62,7 @@ tServCharacter* FindCharacterByName(Database& db, std::string_view name) {
 void EditPlayer(Database& db, EditContext& context) {
   Console& console = context.console;
   if (db.objects.empty() || db.loadedCount < 1) {
-    console.WriteLine("UNABLE TO EDIT PLAYER DATABASE");
+    console.WriteUnusable("UNABLE TO EDIT PLAYER DATABASE");
     return;
   }
   console.WriteLine();
@@ -74,7 +74,7 @@ void EditPlayer(Database& db, EditContext& context) {
 
   tServCharacter* found = FindCharacterByName(db, *typed);
   if (found == nullptr) {
-    console.WriteLine("UNABLE TO FIND SPECIFIED CHARACTER IN THE DATABASE");
+    console.WriteUnusable("UNABLE TO FIND SPECIFIED CHARACTER IN THE DATABASE");
     return;
   }
   tServCharacter& character = *found;
@@ -123,7 +123,7 @@ void EditShipyardVessel(Database& db, EditContext& context) {
   console.WriteLine(" === NOW EDITING SHIPYARD VESSEL ===");
   tShip* ship = FindShip(db, *id);
   if (ship == nullptr) {
-    console.WriteLine(Cat("ERROR: unable to find shipyard vessel with id ", *id));
+    console.WriteUnusable(Cat("ERROR: unable to find shipyard vessel with id ", *id));
     return;
   }
   EditShip(*ship, context);

@@ -146,7 +146,7 @@ void EditHexMap(const tMapObject& map, std::vector<tMapHex>& hexes, Console& con
   console.WriteLine();
   console.WriteLine("EDITING THE HEX MAP");
   if (!MapIsEditable(map, hexes)) {
-    console.WriteLine("Bad map construction, unable to edit");
+    console.WriteUnusable("Bad map construction, unable to edit");
     return;
   }
 

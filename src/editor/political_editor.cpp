@@ -35,7 +35,7 @@ void EditPolitical(tPoliticalObject& political, Console& console) {
   console.WriteLine("EDITING POLITICAL TENSIONS");
   console.WriteLine();
   if (political.matrixSize <= 0 || political.cells.empty()) {
-    console.WriteLine("The tension matrix is empty, nothing to edit");
+    console.WriteUnusable("The tension matrix is empty, nothing to edit");
     return;
   }
 

@@ -206,7 +206,7 @@ constexpr int kLastColumn = 146;
 void WriteWarning(Console& console, size_t rule, std::string_view message) {
   console.WriteLine();
   console.WriteLine(std::string(rule, '='));
-  console.WriteLine(message);
+  console.WriteUnusable(message);
   console.WriteLine("You will need to enter the ship system information using the edit menu");
   console.WriteLine(std::string(70, '='));
   console.WriteLine();

@@ -22,6 +22,8 @@ struct Walk {
   std::string where;
   bool overran = false;
   size_t reached = 0;
+  // The campaign record ended where its declared size says, whole.
+  bool campaignWhole = false;
   // Records that hold exactly the fields of the layout, no tail.
   bool campaignExact = false;
   int64_t hexes = 0;
@@ -42,6 +44,7 @@ class Walker {
 
     tCampaignObject campaign;
     if (!Framed(campaign, "the campaign record")) return walk_;
+    walk_.campaignWhole = true;
     walk_.campaignExact = campaign.tail.empty();
     walk_.versionsAlike = campaign.version == campaign.versionCopy;
     facts_ = DeriveCampaignFacts(campaign, context_.layout);
@@ -114,7 +117,19 @@ std::string Failure(const Walk& walk) {
 
 LayoutVerdict Decided(Layout layout, std::string reason) { return {layout, std::move(reason)}; }
 
+Layout Other(Layout layout) { return IsOstrel(layout) ? Layout::Base : Layout::Ostrel; }
+
 }  // namespace
+
+bool ReadsCleanly(std::span<const uint8_t> bytes, Layout layout) { return Walker(bytes, layout).Run().clean; }
+
+bool LayoutContradicted(std::span<const uint8_t> bytes, Layout answered) {
+  return !ReadsCleanly(bytes, answered) && ReadsCleanly(bytes, Other(answered));
+}
+
+bool CampaignReadWhole(std::span<const uint8_t> bytes, Layout layout) {
+  return Walker(bytes, layout).Run().campaignWhole;
+}
 
 LayoutVerdict DetectLayout(std::span<const uint8_t> bytes) {
   const Walk base = Walker(bytes, Layout::Base).Run();

@@ -35,4 +35,21 @@ struct LayoutVerdict {
 // twice, whatever the number of objects.
 LayoutVerdict DetectLayout(std::span<const uint8_t> bytes);
 
+// True when, read in `layout`, the header needs no byte past the end of the
+// file; the campaign record, the map record, every announced hex and the
+// political record each end exactly 8 + declared size bytes after their
+// start without needing a byte past the end; and, when the header announces
+// misc objects, the first one frames where the political record ends. The
+// same walk as detection's.
+bool ReadsCleanly(std::span<const uint8_t> bytes, Layout layout);
+
+// True when `answered` does not read the records cleanly and the other
+// layout does: the bytes contradict that answer.
+bool LayoutContradicted(std::span<const uint8_t> bytes, Layout answered);
+
+// True when, read in `layout`, the header and the campaign record need no
+// byte past the end of the file and the campaign record ends exactly where
+// its declared size says.
+bool CampaignReadWhole(std::span<const uint8_t> bytes, Layout layout);
+
 }  // namespace campdb

@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "format/fields.h"
+#include "format/layout_detection.h"
 
 namespace campdb {
 
@@ -24,6 +25,12 @@ std::string FailureLine(const std::string& name) { return Cat("Unable to produce
 }  // namespace
 
 void InfoFiles::Add(const std::string& name, std::string bytes, Console& console) {
+  if (withheld_) {
+    console.WriteLine(FailureLine(name));
+    if (!withheldSaid_) console.Diagnostic(Cat("camp.info and version.info not written: ", *withheld_));
+    withheldSaid_ = true;
+    return;
+  }
   const OutputTarget target = TargetOf(name, input_);
   if (target == OutputTarget::New || target == OutputTarget::Regular) {
     console.WriteLine(Cat("Producing an updated ", name, " file"));
@@ -69,6 +76,22 @@ void InfoFiles::Commit(const std::optional<FileIdentity>& database, Console& con
 void AddInfoFiles(const tCampaignObject& campaign, Layout layout, InfoFiles& files, Console& console) {
   files.Add("camp.info", CampInfoBytes(campaign, layout), console);
   files.Add("version.info", std::string(campaign.version) + '\n', console);
+}
+
+std::optional<std::string> InfoFilesWithheldByInput(const Database& db, std::string_view name) {
+  if (CampaignReadWhole(db.source.Bytes(), db.layout)) return std::nullopt;
+  return Cat("the campaign record of ", name, " was not read whole in the ", LayoutName(db.layout), " layout");
+}
+
+std::optional<std::string> InfoFilesWithheldByRecords(const Database& db) {
+  ByteWriter out;
+  WriteRecord(out, db.header, db.layout);
+  WriteRecord(out, db.campaign, db.layout);
+  const std::string bytes = out.TakeBuffer();
+  if (CampaignReadWhole({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, db.layout)) {
+    return std::nullopt;
+  }
+  return "the campaign record does not end where its declared size says";
 }
 
 }  // namespace campdb

@@ -7,9 +7,11 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "format/campaign.h"
+#include "format/database.h"
 #include "format/layout.h"
 #include "maintenance/output_file.h"
 
@@ -21,6 +23,12 @@ class InfoFiles {
  public:
   // Neither info file may be the file `input` (the input database).
   explicit InfoFiles(std::optional<FileIdentity> input = std::nullopt) : input_(input) {}
+
+  // Writes neither file: each prints its failure line in place of its
+  // "Producing ..." line and stays as it was; `why` is said once on the
+  // error stream. Used when the campaign record they would copy was not
+  // read whole.
+  void Withhold(std::string why) { withheld_ = std::move(why); }
 
   // At the info file's place in the transcript: prints its line and either
   // keeps its bytes for Commit (a regular file, or none yet) or writes them
@@ -41,6 +49,8 @@ class InfoFiles {
   };
   std::optional<FileIdentity> input_;
   std::vector<Kept> kept_;
+  std::optional<std::string> withheld_;
+  bool withheldSaid_ = false;
 };
 
 // Prepares "camp.info" and "version.info" from the campaign record as it is
@@ -51,5 +61,14 @@ class InfoFiles {
 //                 word and the class tag are left out, and so is the tail;
 //   version.info  the version text and one line feed.
 void AddInfoFiles(const tCampaignObject& campaign, Layout layout, InfoFiles& files, Console& console);
+
+// The info files copy the campaign record, so they are written only when it
+// was read whole: it ends where its declared size says and needed no byte
+// past the end of the file. These say why they may not be written, or
+// nothing when they may: from the input file the database was loaded from
+// (`name`), or, for a database built in memory, from its campaign record as
+// it will be written.
+std::optional<std::string> InfoFilesWithheldByInput(const Database& db, std::string_view name);
+std::optional<std::string> InfoFilesWithheldByRecords(const Database& db);
 
 }  // namespace campdb

@@ -59,9 +59,10 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
 }
 
 bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
-                   Text unloaded) {
+                   Text unloaded, std::optional<std::string> infoWithheld) {
   ByteWriter out(&file);
   InfoFiles infoFiles(input);
+  if (infoWithheld) infoFiles.Withhold(std::move(*infoWithheld));
   const int64_t written = WriteRecords(db, out, infoFiles, console, unloaded);
   const bool flushed = out.Flush();
   if (!flushed) file.Abandon();

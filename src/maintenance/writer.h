@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "format/byte_stream.h"
 #include "format/database.h"
@@ -29,8 +30,9 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
 // the file is safely in place are the info files (which may not be the file
 // `input`) written, then "Wrote N objects" printed; on any failure it prints
 // the error line and the reason instead, leaves the info files as they were,
-// and returns false.
+// and returns false. With `infoWithheld` set (why, as InfoFilesWithheldBy...
+// gives it), no info file is written and each prints its failure line.
 bool WriteDatabase(const Database& db, OutputFile& file, const std::optional<FileIdentity>& input, Console& console,
-                   Text unloaded = {});
+                   Text unloaded = {}, std::optional<std::string> infoWithheld = std::nullopt);
 
 }  // namespace campdb

@@ -232,13 +232,16 @@ void FixHeader(Database& db, int64_t announced, RepairReport& report) {
 
 void SortById(Database& db, RepairReport& report) {
   std::vector<ObjectEntry>& objects = db.objects;
+  bool sorted = true;
   for (size_t i = 1; i < objects.size(); ++i) {
     if (objects[i].id >= objects[i - 1].id) continue;
+    sorted = false;
     report.fixes.push_back(RepairFix{ProblemKind::IdsOutOfOrder, Cat("object ", i), static_cast<int64_t>(i),
                                      IdOf(objects[i]), static_cast<size_t>(objects[i].start),
                                      Cat("moved into id order: its id ", objects[i].id, " is below ",
                                          objects[i - 1].id)});
   }
+  if (sorted) return;
   std::stable_sort(objects.begin(), objects.end(),
                    [](const ObjectEntry& a, const ObjectEntry& b) { return a.id < b.id; });
 }

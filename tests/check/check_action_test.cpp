@@ -52,9 +52,9 @@ TEST(CheckAction, OptionErrorsAndExitStatuses) {
       {{"--check", kExamples}, 2, "Is a directory", false},
       {{"--check", base}, 0, "", true},
       {{"--check", "--layout=base", "--json", base}, 0, "", true},
-      {{"--check", "--layout", "ostrel", base}, 1, "", true},
-      {{"--check", damaged}, 1, "", true},
-      {{"--json", "--check", damaged}, 1, "", true},
+      {{"--check", "--layout", "ostrel", base}, 3, "", true},
+      {{"--check", damaged}, 3, "", true},
+      {{"--json", "--check", damaged}, 3, "", true},
   };
   for (const Case& c : cases) {
     std::string line;
@@ -101,7 +101,8 @@ TEST(CheckAction, JsonDocument) {
   EXPECT_EQ(doc["problems"][4]["kind"], "length-cut");
   EXPECT_EQ(doc["problems"][4]["index"], 17);
   EXPECT_EQ(doc["errors"], 1);
-  EXPECT_EQ(doc["warnings"], 4);
+  EXPECT_EQ(doc["warnings"], 2);
+  EXPECT_EQ(doc["stale"], 2);
   ASSERT_EQ(doc["cleanWouldDrop"].size(), 7u);
   EXPECT_EQ(doc["cleanWouldDrop"][3],
             nlohmann::json::parse(R"({"index": 12, "id": 1109, "class": "ship", "reason": "captain-missing"})"));
@@ -110,7 +111,7 @@ TEST(CheckAction, JsonDocument) {
   // A layout the bytes cannot tell: no dry run, and no index before the
   // object list.
   const Outcome empty = Check({"--check", "--json", "/dev/null"});
-  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.status, 3);
   const auto unknown = nlohmann::json::parse(empty.out);
   EXPECT_EQ(unknown["layout"], "unknown");
   EXPECT_TRUE(unknown["cleanWouldDrop"].is_null());

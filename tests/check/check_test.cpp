@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "console/console.h"
+#include "maintenance/info_files.h"
+#include "maintenance/writer.h"
 #include "support/allocation_probe.h"
 #include "support/db_builder.h"
 
@@ -179,6 +181,11 @@ std::vector<Case> DamagedFiles() {
          d.campaign.frame.tail = Bytes(8, '\0');
          d.SetGrid(0, 0);
        }, same, ProblemKind::LayoutUnknown, std::nullopt, std::nullopt, false},
+      {"header's last id below an object's", [](testdb::Database& d) { d.header.lastObjectId = 11; }, same,
+       ProblemKind::LastIdLow, 2, 12},
+      {"a text file", [](testdb::Database&) {},
+       [](const testdb::Database&, Bytes& b) { b = "These are the notes of the campaign, not its database.\n"; },
+       ProblemKind::NotADatabase, std::nullopt, std::nullopt, false},
       {"negative length", [](testdb::Database& d) {
          News n;
          n.objectId = 13;
@@ -229,10 +236,11 @@ TEST(Check, FindsEachKindOfProblem) {
       if (found->offset) {
         EXPECT_LE(*found->offset, bytes.size());
       }
-      // Errors are exactly the incomplete loads; notes alone leave the
-      // status 0.
+      // Errors are exactly the incomplete loads; stale references and
+      // notes alone leave the status 0.
       EXPECT_EQ(report.complete, report.Count(Severity::Error) == 0);
-      EXPECT_EQ(report.ExitStatus(), SeverityOf(c.kind) == Severity::Note ? 0 : 1);
+      constexpr int kStatusOf[kSeverities] = {3, 1, 0, 0};
+      EXPECT_EQ(report.ExitStatus(), kStatusOf[static_cast<size_t>(SeverityOf(c.kind))]);
       seen[static_cast<size_t>(c.kind)] = true;
     }
   }
@@ -286,6 +294,34 @@ TEST(Check, DryRunIsWhatCleanDrops) {
     // Read in the other layout, too.
     ExpectDryRunIsClean(bytes, IsOstrel(layout) ? campdb::Layout::Base : campdb::Layout::Ostrel);
   }
+}
+
+// What Clean writes from an input without warnings checks with status 0,
+// though the AI players it keeps for their bases name warships it dropped.
+TEST(Check, CleanThenCheck) {
+  std::vector<Bytes> inputs = {ReadExample("sample-base.db"), ReadExample("sample-ostrel.db")};
+  for (const Case& c : DamagedFiles()) inputs.push_back(Made(c, Layout::Base));
+  int64_t stale = 0;
+  for (const Bytes& bytes : inputs) {
+    const CheckReport before = CheckBytes(bytes, std::nullopt);
+    if (before.ExitStatus() != 0) continue;
+    campdb::Database db;
+    SetSource(db, bytes);
+    db.layout = before.layout.value_or(campdb::Layout::Base);
+    LoadObserver quiet;
+    LoadDatabase(db, quiet);
+    std::istringstream in;
+    std::ostringstream out;
+    Console console(in, out);
+    CleanDatabase(db, console);
+    ByteWriter cleaned;
+    InfoFiles info;
+    WriteRecords(db, cleaned, info, console);
+    const CheckReport after = CheckBytes(cleaned.TakeBuffer(), db.layout);
+    EXPECT_EQ(after.ExitStatus(), 0) << (after.problems.empty() ? "" : after.problems.front().message);
+    stale += after.Count(Severity::Stale);
+  }
+  EXPECT_GT(stale, 0);
 }
 
 // However the file is cut, the check reports it, an error exactly when the

@@ -42,10 +42,13 @@ TEST(FuzzRegressions, DatabaseInputsAreReportedOnAndCleaned) {
     SCOPED_TRACE(path.filename().string());
     const std::vector<hostile::Outcome> runs = hostile::RunDatabaseInput(hostile::AsBytes(ReadFile(path).value_or("")));
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_NE(runs[0].transcript.find("finished with input file\nnow generating report\n"), std::string::npos);
-    EXPECT_NE(runs[1].transcript.find("After cleaning thinks there are "), std::string::npos);
+    // A layout the bytes contradict produces nothing (status 1).
+    if (runs[0].status != 1) {
+      EXPECT_NE(runs[0].transcript.find("finished with input file\nnow generating report\n"), std::string::npos);
+      EXPECT_NE(runs[1].transcript.find("After cleaning thinks there are "), std::string::npos);
+    }
     for (const hostile::Outcome& run : runs) {
-      EXPECT_TRUE(run.status == 0 || run.status == 3) << run.status;
+      EXPECT_TRUE(run.status == 0 || run.status == 1 || run.status == 3) << run.status;
       EXPECT_TRUE(run.transcript.ends_with(kTearDownEnd));
     }
   }

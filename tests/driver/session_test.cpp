@@ -9,8 +9,10 @@
 //            session_fixtures.h)
 //   options  lines of "report NAME" (the report file to keep, report.txt
 //            by default), "file-size-limit BYTES" (no file the tool writes
-//            may grow beyond it) and "not-as-root" (a run that only means
-//            something for an operator without every right)
+//            may grow beyond it), "not-as-root" (a run that only means
+//            something for an operator without every right) and
+//            "terminal" (standard input is a terminal: a pseudo-terminal
+//            that is given stdin's lines, then ends)
 //
 // The run must give exactly tests/expected/NAME.stdout, NAME.stderr (empty
 // when missing) and NAME.report (the report file; none when missing), and
@@ -23,6 +25,8 @@
 // transcripts and the report of the sessions that run their commands.
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -158,6 +162,7 @@ struct Options {
   std::string report = "report.txt";
   ToolLimits limits;
   bool notAsRoot = false;
+  bool terminal = false;
 };
 
 Options ReadOptions(const fs::path& file) {
@@ -174,11 +179,31 @@ Options ReadOptions(const fs::path& file) {
       options.limits.fileSize = bytes;
     } else if (key == "not-as-root") {
       options.notAsRoot = true;
+    } else if (key == "terminal") {
+      options.terminal = true;
     } else if (!key.empty()) {
       ADD_FAILURE() << "unknown option " << line << " in " << file;
     }
   }
   return options;
+}
+
+// Runs the tool with a pseudo-terminal as its standard input, which takes
+// `input` (whole lines, without echo) and then ends: each end-of-file
+// character ends one read, so a few of them outlast the tool's last reads.
+ToolRun RunAtTerminal(const std::vector<std::string>& args, const std::string& input, const ToolLimits& limits) {
+  int master = -1;
+  int slave = -1;
+  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) std::abort();
+  termios modes{};
+  ::tcgetattr(slave, &modes);
+  modes.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  ::tcsetattr(slave, TCSANOW, &modes);
+  const std::string typed = input + std::string(16, '\x04');
+  if (::write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) std::abort();
+  ToolRun run = FinishTool(StartTool(args, slave, limits));
+  ::close(master);
+  return run;
 }
 
 class Session : public ::testing::TestWithParam<std::string> {};
@@ -195,8 +220,9 @@ TEST_P(Session, GivesTheExpectedOutputsAndFiles) {
     const std::string command = "/bin/sh '" + (folder / "setup").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << "the setup of " << name << " failed";
   }
-  const ToolRun run = RunTool(SplitLines(ReadFile(folder / "args").value_or("")),
-                              ReadFile(folder / "stdin").value_or(""), options.limits);
+  const std::vector<std::string> args = SplitLines(ReadFile(folder / "args").value_or(""));
+  const std::string input = ReadFile(folder / "stdin").value_or("");
+  const ToolRun run = options.terminal ? RunAtTerminal(args, input, options.limits) : RunTool(args, input, options.limits);
 
   Check(name, "stdout", run.transcript);
   Check(name, "stderr", run.diagnostics.empty() ? std::nullopt : std::optional(run.diagnostics));

@@ -113,5 +113,42 @@ TEST(LayoutDetection, FilesOfEitherLayoutAndFilesOnTheBoundary) {
   }
 }
 
+// The strict readings the runs act on: which layouts read the records
+// cleanly, whether the answer is contradicted, whether the campaign record
+// was read whole.
+TEST(LayoutReadings, CleanContradictedAndCampaignWhole) {
+  struct Case {
+    const char* name;
+    Layout madeIn;
+    std::function<void(testdb::Database&)> shape;
+    bool baseClean, ostrelClean, baseCampaign, ostrelCampaign;
+  };
+  const std::vector<Case> cases = {
+      {"base", Layout::Base, [](testdb::Database&) {}, true, false, true, false},
+      {"ostrel", Layout::Ostrel, [](testdb::Database&) {}, false, true, false, true},
+      // Both read cleanly: the answer is never contradicted.
+      {"ostrel whose campaign fits both", Layout::Ostrel, [](testdb::Database& d) { d.campaign.maxOnline = 0; },
+       true, true, true, true},
+      {"base with a hex too long", Layout::Base, [](testdb::Database& d) { d.hexes[4].frame.size = 1 << 20; },
+       false, false, true, false},
+      {"base whose campaign says too much", Layout::Base, [](testdb::Database& d) { d.campaign.frame.size = 1 << 20; },
+       false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testdb::Database d = WithObjects();
+    c.shape(d);
+    const Bytes bytes = ToBytes(d, c.madeIn);
+    EXPECT_EQ(ReadsCleanly(Span(bytes), campdb::Layout::Base), c.baseClean);
+    EXPECT_EQ(ReadsCleanly(Span(bytes), campdb::Layout::Ostrel), c.ostrelClean);
+    EXPECT_EQ(LayoutContradicted(Span(bytes), campdb::Layout::Base), !c.baseClean && c.ostrelClean);
+    EXPECT_EQ(LayoutContradicted(Span(bytes), campdb::Layout::Ostrel), !c.ostrelClean && c.baseClean);
+    EXPECT_EQ(CampaignReadWhole(Span(bytes), campdb::Layout::Base), c.baseCampaign);
+    EXPECT_EQ(CampaignReadWhole(Span(bytes), campdb::Layout::Ostrel), c.ostrelCampaign);
+  }
+  EXPECT_FALSE(ReadsCleanly({}, campdb::Layout::Base));
+  EXPECT_FALSE(CampaignReadWhole({}, campdb::Layout::Ostrel));
+}
+
 }  // namespace
 }  // namespace campdb::testdb
