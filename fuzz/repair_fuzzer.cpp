@@ -36,7 +36,7 @@ std::optional<std::string> Repaired(const uint8_t* data, size_t size, campdb::La
   SetSource(db, data, size);
   report = campdb::RepairDatabase(db, layout);
   std::ostringstream text;
-  campdb::WriteRepairText(report, campdb::RepairOutcome{"fuzz.db", "base", "out.db", "lost", false, true, true}, text);
+  campdb::WriteRepairText(report, campdb::RepairOutcome{"fuzz.db", "base", "given", "out.db", "lost", false, true, true}, text);
   campdb::WriteRepairJson(report, campdb::RepairOutcome{}, text);
   if (!report.writable) return std::nullopt;
   campdb::ByteWriter lost;

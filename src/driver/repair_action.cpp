@@ -103,8 +103,8 @@ int RunRepair(const ActionRequest& request, std::ostream& out, Console& console)
       return kRepairFailed;
     }
   }
-  outcome.layout = Cat(LayoutName(*verdict.layout), " layout (", request.layout ? "" : "found from the bytes: ",
-                       verdict.reason, ")");
+  outcome.layout = LayoutName(*verdict.layout);
+  outcome.layoutReason = Cat(request.layout ? "" : "found from the bytes: ", verdict.reason);
   const RepairReport report = RepairDatabase(db, *verdict.layout);
   int status = report.Status();
   if (!request.dryRun && report.writable) {

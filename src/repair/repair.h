@@ -72,7 +72,8 @@ void WriteLostAndFound(const RepairReport& report, std::span<const uint8_t> inpu
 // What became of the repair's files, for its report.
 struct RepairOutcome {
   std::string input;
-  std::string layout;       // "base (found from the bytes: ...)"
+  std::string layout;        // "base" or "ostrel"
+  std::string layoutReason;  // "given", or how the bytes told it
   std::string output;
   std::string lostFound;
   bool dryRun = false;

@@ -39,7 +39,7 @@ std::string Summary(const RepairReport& report, const RepairOutcome& outcome) {
 }  // namespace
 
 void WriteRepairText(const RepairReport& report, const RepairOutcome& outcome, std::ostream& out) {
-  out << "repair of " << outcome.input << ", " << outcome.layout << '\n';
+  out << "repair of " << outcome.input << ", " << outcome.layout << " layout (" << outcome.layoutReason << ")\n";
   for (const RepairFix& fix : report.fixes) {
     out << "  fixed  " << ProblemKindWord(fix.kind) << "  " << Where(fix.record, fix.id, fix.offset) << ": "
         << fix.done << '\n';
@@ -58,6 +58,8 @@ void WriteRepairJson(const RepairReport& report, const RepairOutcome& outcome, s
   json.String(outcome.input);
   json.Key("layout");
   json.String(outcome.layout);
+  json.Key("layoutReason");
+  json.String(outcome.layoutReason);
   json.Key("output");
   json.String(outcome.output);
   json.Key("dryRun");
