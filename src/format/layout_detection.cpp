@@ -13,6 +13,68 @@ namespace campdb {
 
 namespace {
 
+// Values a reading finds where a campaign holds something else: a count of
+// doubts, each weighed, and the first of them in words.
+struct Doubts {
+  int64_t points = 0;
+  std::string first;
+
+  void Add(bool doubtful, int64_t weight, std::string_view what) {
+    if (!doubtful) return;
+    if (points == 0) first = what;
+    points += weight;
+  }
+};
+
+// A text a person wrote: no control bytes but tab and line breaks.
+bool Printable(Text text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') return false;
+    if (byte == 0x7F) return false;
+  }
+  return true;
+}
+
+bool SingleBit(int32_t value, int bits) {
+  return value > 0 && (value & (value - 1)) == 0 && value < (int64_t{1} << bits);
+}
+
+bool InOrder(int32_t current, int32_t maximum) { return current >= 0 && current <= maximum; }
+
+constexpr int32_t kBarrierOwner = 32;
+
+// The campaign record's counters and texts, as one layout reads them. The
+// version is kept twice, the accounts and the players online stay within
+// their limits, and the Ostrel layout's fourth era does not start before
+// the third.
+void WeighCampaign(const tCampaignObject& c, Layout layout, Doubts& doubts) {
+  doubts.Add(c.version != c.versionCopy, 2, "its two version texts differ");
+  doubts.Add(!Printable(c.version) || !Printable(c.versionCopy), 2, "its version text holds control bytes");
+  doubts.Add(IsOstrel(layout) && c.era3Start < c.lateEraStart, 1, "its fourth era starts before the third");
+  doubts.Add(!InOrder(c.accountsCreated, c.maxAccounts), 1, "more accounts than its limit");
+  doubts.Add(!InOrder(c.currentlyOnline, c.maxOnline), 1, "more players online than its limit");
+  doubts.Add(c.currentlyOnline > c.maxAccounts, 1, "more players online than accounts");
+}
+
+// A hex, as one layout reads it: owners and cartels are race codes (or
+// none, or the barrier), terrain, planet and base are single bits (or none),
+// and current values stay within their maxima.
+void WeighHex(const tMapHex& h, Layout layout, Doubts& doubts) {
+  const int32_t races = IsOstrel(layout) ? 24 : 16;
+  const auto isOwner = [&](int32_t code) { return (code >= -1 && code < races) || code == kBarrierOwner; };
+  doubts.Add(!isOwner(h.ownerRace), 1, "a hex owner that is no race code");
+  doubts.Add(!SingleBit(h.terrain, 27) && h.terrain != -1, 1, "a hex terrain that is no terrain bit");
+  doubts.Add(h.planet != 0 && !SingleBit(h.planet, 12), 1, "a hex planet that is no planet bit");
+  doubts.Add(h.base != 0 && !SingleBit(h.base, 5), 1, "a hex base that is no base bit");
+  doubts.Add(!InOrder(h.econCurrent, h.econMax), 1, "a hex economy above its maximum");
+  doubts.Add(!InOrder(h.dvCurrent, h.dvMax), 1, "a hex defence above its maximum");
+  if (IsOstrel(layout)) {
+    doubts.Add(!isOwner(h.cartelRace), 1, "a hex cartel that is no race code");
+    doubts.Add(!InOrder(h.cartelDvCurrent, h.cartelDvMax), 1, "a cartel defence above its maximum");
+  }
+}
+
 // How one layout's reading of the records before the misc objects went.
 struct Walk {
   bool clean = true;
@@ -24,12 +86,8 @@ struct Walk {
   size_t reached = 0;
   // The campaign record ended where its declared size says, whole.
   bool campaignWhole = false;
-  // Records that hold exactly the fields of the layout, no tail.
-  bool campaignExact = false;
-  int64_t hexes = 0;
-  int64_t hexesExact = 0;
-  // The campaign record keeps its version text twice.
-  bool versionsAlike = false;
+  // What the values read look like.
+  Doubts doubts;
 };
 
 class Walker {
@@ -45,18 +103,18 @@ class Walker {
     tCampaignObject campaign;
     if (!Framed(campaign, "the campaign record")) return walk_;
     walk_.campaignWhole = true;
-    walk_.campaignExact = campaign.tail.empty();
-    walk_.versionsAlike = campaign.version == campaign.versionCopy;
+    WeighCampaign(campaign, context_.layout, walk_.doubts);
     facts_ = DeriveCampaignFacts(campaign, context_.layout);
 
     tMapObject map;
     if (!Framed(map, "the map record")) return walk_;
+    int64_t hexes = 0;
     for (int64_t i = 0; i < map.HexesAnnounced(); ++i) {
       if (!in_.MoreEntries()) return Fail("hex " + std::to_string(i + 1), false);
       tMapHex hex;
       if (!Framed(hex, "hex " + std::to_string(i + 1))) return walk_;
-      ++walk_.hexes;
-      if (hex.tail.empty()) ++walk_.hexesExact;
+      WeighHex(hex, context_.layout, walk_.doubts);
+      ++hexes;
     }
 
     tPoliticalObject political;
@@ -64,7 +122,7 @@ class Walker {
 
     // The first misc object, if there is one, must frame where the political
     // record ends.
-    const int64_t announced = int64_t{header.objectCount} - (walk_.hexes + 3);
+    const int64_t announced = int64_t{header.objectCount} - (hexes + 3);
     if (announced > 0) {
       walk_.reached = in_.Position();
       if (ReadObjectFrame(in_).result != FrameResult::Read) return Fail("object 1", false);
@@ -115,9 +173,20 @@ std::string Failure(const Walk& walk) {
   return "the file ends inside " + walk.where;
 }
 
+std::string Doubtful(const Walk& walk, Layout layout) {
+  const Doubts& d = walk.doubts;
+  if (d.points == 0) return ReadAs(layout) + ", nothing doubtful";
+  return ReadAs(layout) + ", " + std::to_string(d.points) + " doubtful (" + d.first + ")";
+}
+
 LayoutVerdict Decided(Layout layout, std::string reason) { return {layout, std::move(reason)}; }
 
 Layout Other(Layout layout) { return IsOstrel(layout) ? Layout::Base : Layout::Ostrel; }
+
+// The values decide for a reading when the other's doubts outweigh its own
+// by two or more and are at least twice as many: a single odd value, which a
+// healthy campaign may hold, never decides.
+bool Outweighs(int64_t other, int64_t own) { return other - own >= 2 && other >= 2 * own; }
 
 }  // namespace
 
@@ -152,32 +221,18 @@ LayoutVerdict DetectLayout(std::span<const uint8_t> bytes) {
     }
   }
 
-  // Both read as far. The hexes and the campaign record may still fill
-  // their declared sizes exactly in one layout only.
+  // Both readings frame every record alike (a layout's fields can hide in
+  // the other's tails), so the values read decide, when they clearly do.
   const std::string damaged = base.clean ? "" : "damaged (" + Failure(base) + "), but ";
-  if (base.hexes > 0 && base.hexes == ostrel.hexes) {
-    const bool baseExact = base.hexesExact == base.hexes;
-    const bool ostrelExact = ostrel.hexesExact == ostrel.hexes;
-    if (baseExact != ostrelExact) {
-      const Layout layout = baseExact ? Layout::Base : Layout::Ostrel;
-      return Decided(layout, damaged + "its hexes hold exactly the " + std::string(IsOstrel(layout) ? "Ostrel" : "base") +
-                                 " layout's fields");
-    }
+  const int64_t b = base.doubts.points;
+  const int64_t o = ostrel.doubts.points;
+  const std::string both = Doubtful(base, Layout::Base) + "; " + Doubtful(ostrel, Layout::Ostrel);
+  if (Outweighs(o, b)) return Decided(Layout::Base, damaged + "the values fit: " + both);
+  if (Outweighs(b, o)) return Decided(Layout::Ostrel, damaged + "the values fit: " + both);
+  if (!base.clean) {
+    return {std::nullopt, "neither layout reads it (" + Failure(base) + "), and the values do not decide: " + both};
   }
-  if (base.campaignExact != ostrel.campaignExact) {
-    const Layout layout = base.campaignExact ? Layout::Base : Layout::Ostrel;
-    return Decided(layout, damaged + "its campaign record holds exactly the " +
-                               std::string(IsOstrel(layout) ? "Ostrel" : "base") + " layout's fields");
-  }
-  // Framing cannot decide; the campaign record keeps its version twice.
-  if (base.versionsAlike != ostrel.versionsAlike) {
-    const Layout layout = base.versionsAlike ? Layout::Base : Layout::Ostrel;
-    return Decided(layout, damaged + "only the " + std::string(IsOstrel(layout) ? "Ostrel" : "base") +
-                               " reading finds the version text twice");
-  }
-  if (!base.clean) return {std::nullopt, "neither layout reads it: " + Failure(base)};
-  return {std::nullopt, base.hexes == 0 ? "no hexes, and both layouts read the campaign record alike"
-                                        : "both layouts read every record alike"};
+  return {std::nullopt, "both layouts frame every record: " + both};
 }
 
 }  // namespace campdb

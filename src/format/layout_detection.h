@@ -4,14 +4,19 @@
 // in each layout (the Ostrel layout adds one word to the campaign record and
 // twelve to a hex), and every framed record says how many bytes it takes.
 // Read in the right layout, each record before the misc objects ends
-// exactly where its declared size says; read in the wrong one, the campaign
-// record's strings are taken from the wrong words and a base-layout hex is
-// too short for the Ostrel fields, so the reading runs past the declared
-// size or off the end of the file. Only where both readings fit (an Ostrel
-// file's hexes fit the base fields with 48 bytes to spare) does the exact
-// size of the hexes and the campaign record decide, and only where that
-// cannot (a map without hexes whose campaign record fits both ways) are the
-// values looked at: the campaign record keeps its version text twice.
+// exactly where its declared size says; read in the wrong one, it usually
+// runs past that size or off the end of the file, and that decides.
+//
+// Some files frame in both layouts: a base file's hexes with tails of 48
+// bytes or more hold the Ostrel fields; an Ostrel campaign record whose
+// maxOnline is 0 reads as a base one with an empty version; a tail's first
+// word can make either reading of the campaign record end exactly. There
+// the values each reading finds decide: the version's two copies and their
+// bytes, the accounts and players online against their limits, the order of
+// the eras, and in every hex the owner and cartel as race codes, terrain,
+// planet and base as single bits, current values within their maxima. One
+// reading must be clearly less doubtful than the other; otherwise the
+// answer is "cannot tell", and the reason names what each reading found.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,8 @@
 // the shading when there is one. It is laid out once to learn its height
 // and once more to be written, by the same code.
 #include <array>
+#include <cstdint>
+#include <utility>
 #include <string>
 
 #include "format/name_tables.h"
@@ -156,6 +158,34 @@ void Draw(Legend& legend, const Census& census) {
       legend.Row([&](SvgOut& svg) { Swatch(svg, "home", ".8", "home"); },
                  [&](SvgOut& svg) { svg << "Homeworld of a player"; },
                  static_cast<int64_t>(census.homeworlds.size()));
+      // How the players share their hexes, and where the names are.
+      constexpr std::array<std::pair<size_t, size_t>, 4> kShares = {
+          std::pair<size_t, size_t>{1, 1}, {2, 4}, {5, 9}, {10, SIZE_MAX}};
+      std::array<int64_t, 4> hexes{};
+      for (const HomeHex& home : census.homeHexes) {
+        for (size_t k = 0; k < kShares.size(); ++k) {
+          if (home.Players() >= kShares[k].first && home.Players() <= kShares[k].second) ++hexes[k];
+        }
+      }
+      legend.Small([&](SvgOut& svg) { svg << "Hexes by players at home there:"; });
+      for (size_t k = 0; k < kShares.size(); ++k) {
+        if (hexes[k] == 0) continue;
+        legend.Small(
+            [&](SvgOut& svg) {
+              const auto [least, most] = kShares[k];
+              svg << least;
+              if (most == SIZE_MAX) svg << " or more";
+              if (most != least && most != SIZE_MAX) svg << " to " << most;
+              svg << (most == 1 ? " player: " : " players: ") << hexes[k] << (hexes[k] == 1 ? " hex" : " hexes");
+            },
+            kIndent);
+      }
+      if (census.labels.size() < census.homeHexes.size()) {
+        legend.Small([&](SvgOut& svg) {
+          svg << "Named on the map: " << census.labels.size() << " of " << census.homeHexes.size() << " hexes;";
+        });
+        legend.Note("point at a hex for its players' names.");
+      }
     }
     if (!census.elsewhere.empty()) {
       legend.Small([&](SvgOut& svg) { svg << "Homeworld off the map (" << census.elsewhere.size() << "):"; });

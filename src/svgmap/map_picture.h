@@ -53,6 +53,35 @@ struct Homeworld {
   Text name;
 };
 
+// The players at home in one hex: a run [first, end) of the census's
+// homeworlds.
+struct HomeHex {
+  size_t first = 0;
+  size_t end = 0;
+  size_t Players() const { return end - first; }
+};
+
+// A box in the map's units, in hundredths.
+struct Box {
+  int64_t left = 0;
+  int64_t top = 0;
+  int64_t width = 0;
+  int64_t height = 0;
+  bool Overlaps(const Box& other) const {
+    return left < other.left + other.width && other.left < left + width && top < other.top + other.height &&
+           other.top < top + height;
+  }
+};
+
+// The label of a homeworld hex: the first `names` of its players' names
+// (and how many more), in a plate that covers no other label and stays
+// within the grid's area.
+struct HomeLabel {
+  size_t home = 0;  // index in Census::homeHexes
+  size_t names = 0;
+  Box box;
+};
+
 // What the drawn map holds, counted before it is drawn.
 struct Census {
   Layout layout = Layout::Base;
@@ -72,9 +101,22 @@ struct Census {
   // printed in the hexes.
   int64_t largestMax = 0;
   bool valuesPrinted = false;
+  int64_t scale = 100;  // hundredths: pixels per map unit
   std::vector<Homeworld> homeworlds;  // on the map, in grid order
   std::vector<Homeworld> elsewhere;   // off the map, in list order
+  std::vector<HomeHex> homeHexes;     // in grid order
+  std::vector<HomeLabel> labels;      // in the order of homeHexes
 };
+
+// Places a label for every homeworld hex it can, largest households first,
+// each above or below its hex, with its first names or with the first one
+// only, wherever it keeps clear of every label placed before it and stays
+// within the grid's area (`gridWidth` by `gridHeight` map units).
+// `fontSize` is the labels' size in hundredths of a map unit.
+void PlaceHomeworldLabels(Census& census, int64_t columns, int64_t rows, int64_t gridWidth, int64_t gridHeight,
+                          int64_t fontSize);
+// The label's text: the names and, when some are left out, " +N".
+void WriteLabelText(SvgOut& svg, const Census& census, const HomeLabel& label);
 
 // The legend: its height in pixels, and the legend itself, drawn with its
 // top left corner at the origin.

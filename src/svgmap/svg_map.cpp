@@ -192,18 +192,16 @@ void WriteStyle(SvgOut& svg, Layout layout, int64_t scale) {
          ".planet{fill:#fff;stroke:#111;stroke-width:.8}\n"
          ".base{fill:#111;stroke:#fff;stroke-width:.7}\n"
          "#values{font-size:4.4px;text-anchor:middle}\n"
-         "#values text,.homeworld text{paint-order:stroke;stroke:#fff;stroke-linejoin:round}\n"
-         "#values text{stroke-width:1.1px}\n"
-         ".homeworld text{font-weight:bold;text-anchor:middle}\n"
-         ".homeworld .first{text-anchor:start}\n"
-         ".homeworld .last{text-anchor:end}\n"
+         "#values text{paint-order:stroke;stroke:#fff;stroke-linejoin:round;stroke-width:1.1px}\n"
+         "#labels{pointer-events:none}\n"
+         "#labels text{font-weight:bold;text-anchor:middle}\n"
          "#legend text{font-size:13px}\n"
          "#legend .heading{font-weight:bold;font-size:14px}\n"
          "#legend .count{text-anchor:end}\n"
          "#legend .small{font-size:11px;fill:#555}\n";
   const Hundredths label = LabelSize(scale);
-  svg << ".homeworld text{font-size:" << label << "px;stroke-width:" << Hundredths{label.value * 3 / 10}
-      << "px}\n";
+  svg << "#labels text{font-size:" << label << "px}\n#labels rect{fill:#fff;fill-opacity:.82;stroke:#111;"
+      << "stroke-width:" << Hundredths{std::max<int64_t>(label.value / 12, 20)} << "px}\n";
   for (int32_t code = 0; code < RaceCodes(layout); ++code) {
     svg << ".race" << code << "{fill:" << RaceColour(code, layout) << "}\n";
   }
@@ -261,7 +259,18 @@ void WriteDefinitions(SvgOut& svg, bool shaded, bool valuesPrinted) {
 
 // What the report says of a hex, a line per part. Its contents leave out
 // the base and the planet it does not have.
-void WriteHexTooltip(SvgOut& svg, const tMapHex& hex, Layout layout) {
+// The players at home in the hex, if any, follow: every name, up to a bound.
+constexpr size_t kTooltipNames = 50;
+
+void WriteHomeNames(SvgOut& svg, const Census& census, const HomeHex& home) {
+  for (size_t i = home.first; i < home.end && i < home.first + kTooltipNames; ++i) {
+    if (i > home.first) svg << ", ";
+    svg.Escaped(census.homeworlds[i].name, kNameLimit);
+  }
+  if (home.Players() > kTooltipNames) svg << " and " << home.Players() - kTooltipNames << " more";
+}
+
+void WriteHexTooltip(SvgOut& svg, const tMapHex& hex, Layout layout, const Census& census, const HomeHex* home) {
   svg << "<title>" << RaceName(hex.ownerRace, layout) << " hex (" << hex.hexX << "," << hex.hexY << ")\nDV "
       << hex.dvCurrent << "/" << hex.dvMax << ", Econ " << hex.econCurrent << "/" << hex.econMax;
   if (IsOstrel(layout)) {
@@ -271,7 +280,12 @@ void WriteHexTooltip(SvgOut& svg, const tMapHex& hex, Layout layout) {
   svg << "\n";
   if (BaseKind(hex.base) >= 0) svg << Bare(BaseName(hex.base)) << ", ";
   if (PlanetKind(hex.planet) >= 0) svg << Bare(PlanetName(hex.planet)) << ", ";
-  svg << Bare(TerrainName(hex.terrain)) << "</title>";
+  svg << Bare(TerrainName(hex.terrain));
+  if (home != nullptr) {
+    svg << "\nHomeworld of ";
+    WriteHomeNames(svg, census, *home);
+  }
+  svg << "</title>";
 }
 
 // Calls `draw(hex, x, y)` for every hex of the grid with its centre.
@@ -288,7 +302,14 @@ void ForEachHex(const Database& db, Draw&& draw) {
 void WriteGrid(SvgOut& svg, const Database& db, const Census& census) {
   const Layout layout = db.layout;
   svg << "<g id=\"hexes\">\n";
+  int64_t index = 0;
+  size_t nextHome = 0;
   ForEachHex(db, [&](const tMapHex& hex, int64_t x, int64_t y) {
+    const HomeHex* home = nullptr;
+    if (nextHome < census.homeHexes.size() && census.homeworlds[census.homeHexes[nextHome].first].hex == index) {
+      home = &census.homeHexes[nextHome++];
+    }
+    ++index;
     const bool ringed = HasRing(hex, layout);
     svg << "<use href=\"" << (ringed ? "#cell-ring" : "#cell") << "\" x=\"" << x << "\" y=\"" << y << "\" class=\"";
     WriteOwnerClass(svg, hex.ownerRace, layout);
@@ -301,7 +322,7 @@ void WriteGrid(SvgOut& svg, const Database& db, const Census& census) {
       if (step > 0) svg << " s" << step;
     }
     svg << "\">";
-    WriteHexTooltip(svg, hex, layout);
+    WriteHexTooltip(svg, hex, layout, census, home);
     svg << "</use>\n";
   });
   svg << "</g>\n";
@@ -335,44 +356,30 @@ void WriteGrid(SvgOut& svg, const Database& db, const Census& census) {
   }
 }
 
-// One marker per homeworld hex, labelled with the names of the players
-// whose homeworld it is (the first three, and how many more).
+// One marker per homeworld hex, and then the labels that fit, over every
+// marker: a plate with the names of its players.
 void WriteHomeworlds(SvgOut& svg, const Database& db, const Census& census) {
-  if (census.homeworlds.empty()) return;
-  constexpr size_t kNamesShown = 3;
+  if (census.homeHexes.empty()) return;
   const int64_t columns = db.map.columns;
   svg << "<g id=\"homeworlds\">\n";
-  const std::vector<Homeworld>& homes = census.homeworlds;
-  for (size_t first = 0; first < homes.size();) {
-    size_t end = first;
-    while (end < homes.size() && homes[end].hex == homes[first].hex) ++end;
-    const int64_t column = homes[first].hex % columns;
-    const int64_t x = HexCentreX(column);
-    const int64_t y = HexCentreY(column, homes[first].hex / columns);
-    svg << "<g class=\"homeworld\"><title>Homeworld of ";
-    for (size_t i = first; i < end; ++i) {
-      if (i > first) svg << ", ";
-      svg.Escaped(homes[i].name, kNameLimit);
-    }
-    // A label over the first or last column starts or ends at the hex's
-    // edge, so that it stays within the picture.
-    svg << " (" << homes[first].column << "," << homes[first].row << ")</title><use href=\"#home\" x=\"" << x
-        << "\" y=\"" << y << "\"/><text ";
-    if (column == 0 && columns > 1) {
-      svg << "class=\"first\" x=\"" << x - kHexHalfWidth;
-    } else if (column == columns - 1 && columns > 1) {
-      svg << "class=\"last\" x=\"" << x + kHexHalfWidth;
-    } else {
-      svg << "x=\"" << x;
-    }
-    svg << "\" y=\"" << y - kHexHalfHeight - 1 << "\">";
-    for (size_t i = first; i < end && i < first + kNamesShown; ++i) {
-      if (i > first) svg << ", ";
-      svg.Escaped(homes[i].name, kNameLimit);
-    }
-    if (end - first > kNamesShown) svg << " +" << end - first - kNamesShown;
+  for (const HomeHex& home : census.homeHexes) {
+    const Homeworld& first = census.homeworlds[home.first];
+    const int64_t column = first.hex % columns;
+    svg << "<use href=\"#home\" x=\"" << HexCentreX(column) << "\" y=\"" << HexCentreY(column, first.hex / columns)
+        << "\"><title>Homeworld of ";
+    WriteHomeNames(svg, census, home);
+    svg << " (" << first.column << "," << first.row << ")</title></use>\n";
+  }
+  svg << "</g>\n<g id=\"labels\">\n";
+  const int64_t baseline = LabelSize(census.scale).value * 102 / 100;
+  for (const HomeLabel& label : census.labels) {
+    const Box& box = label.box;
+    svg << "<g class=\"label\"><rect x=\"" << Hundredths{box.left} << "\" y=\"" << Hundredths{box.top}
+        << "\" width=\"" << Hundredths{box.width} << "\" height=\"" << Hundredths{box.height} << "\" rx=\""
+        << Hundredths{box.height / 4} << "\"/><text x=\"" << Hundredths{box.left + box.width / 2} << "\" y=\""
+        << Hundredths{box.top + baseline} << "\">";
+    WriteLabelText(svg, census, label);
     svg << "</text></g>\n";
-    first = end;
   }
   svg << "</g>\n";
 }
@@ -412,6 +419,8 @@ MapSummary DrawMap(const Database& db, const MapOptions& options, ByteWriter& ou
     const int64_t gridHeight = kLabelRoom + kRowStep * rows + (columns > 1 ? kHexHalfHeight : 0);
     scale = std::clamp(kMapPixels * 100 / std::max(gridWidth, gridHeight), kLeastScale, kMostScale);
     census.valuesPrinted = options.shade != MapShade::None && scale >= kScaleForValues;
+    census.scale = scale;
+    PlaceHomeworldLabels(census, columns, rows, gridWidth, gridHeight, LabelSize(scale).value);
     const int64_t mapWidth = (gridWidth * scale + 99) / 100;
     const int64_t mapHeight = (gridHeight * scale + 99) / 100;
     contentWidth = mapWidth + kLegendGap + kLegendWidth;

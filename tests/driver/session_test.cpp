@@ -11,8 +11,10 @@
 //            by default), "file-size-limit BYTES" (no file the tool writes
 //            may grow beyond it), "not-as-root" (a run that only means
 //            something for an operator without every right) and
-//            "terminal" (standard input is a terminal: a pseudo-terminal
-//            that is given stdin's lines, then ends)
+//            "also-at-terminal" (the session is run once more with a
+//            pseudo-terminal as standard input, given stdin's lines: it
+//            must print the same and leave the same files, say nothing on
+//            standard error, and end with status 0)
 //
 // The run must give exactly tests/expected/NAME.stdout, NAME.stderr (empty
 // when missing) and NAME.report (the report file; none when missing), and
@@ -162,7 +164,7 @@ struct Options {
   std::string report = "report.txt";
   ToolLimits limits;
   bool notAsRoot = false;
-  bool terminal = false;
+  bool alsoAtTerminal = false;
 };
 
 Options ReadOptions(const fs::path& file) {
@@ -179,8 +181,8 @@ Options ReadOptions(const fs::path& file) {
       options.limits.fileSize = bytes;
     } else if (key == "not-as-root") {
       options.notAsRoot = true;
-    } else if (key == "terminal") {
-      options.terminal = true;
+    } else if (key == "also-at-terminal") {
+      options.alsoAtTerminal = true;
     } else if (!key.empty()) {
       ADD_FAILURE() << "unknown option " << line << " in " << file;
     }
@@ -214,20 +216,31 @@ TEST_P(Session, GivesTheExpectedOutputsAndFiles) {
   const Options options = ReadOptions(folder / "options");
   if (options.notAsRoot && ::geteuid() == 0) GTEST_SKIP() << "an operator with every right cannot be refused";
 
-  ScratchFolder scratch;
-  if (fs::exists(folder / "setup")) {
+  const auto setUp = [&] {
+    if (!fs::exists(folder / "setup")) return;
     ::setenv("FIXTURES", Fixtures::Folder().c_str(), 1);
     const std::string command = "/bin/sh '" + (folder / "setup").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << "the setup of " << name << " failed";
-  }
+  };
+  ScratchFolder scratch;
+  setUp();
   const std::vector<std::string> args = SplitLines(ReadFile(folder / "args").value_or(""));
   const std::string input = ReadFile(folder / "stdin").value_or("");
-  const ToolRun run = options.terminal ? RunAtTerminal(args, input, options.limits) : RunTool(args, input, options.limits);
+  const ToolRun run = RunTool(args, input, options.limits);
 
   Check(name, "stdout", run.transcript);
   Check(name, "stderr", run.diagnostics.empty() ? std::nullopt : std::optional(run.diagnostics));
   Check(name, "report", fs::is_regular_file(options.report) ? ReadFile(options.report) : std::nullopt);
   Check(name, "result", Result(run));
+
+  if (!options.alsoAtTerminal) return;
+  const std::string files = Result(run).substr(Result(run).find('\n'));
+  ScratchFolder again;
+  setUp();
+  const ToolRun atTerminal = RunAtTerminal(args, input, options.limits);
+  EXPECT_EQ(atTerminal.transcript, run.transcript);
+  EXPECT_EQ(atTerminal.diagnostics, "");
+  EXPECT_EQ(Result(atTerminal), "exit status 0" + files);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, Session, ::testing::ValuesIn(SessionNames()),

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "format/record_loader.h"
 #include "svgmap/svg_map.h"
 #include "svgmap/svg_text.h"
+#include "support/large_database.h"
 
 namespace campdb::testdb {
 namespace {
@@ -155,9 +157,13 @@ TEST(SvgMap, EveryHexInItsOwnersColourWithGlyphsRingsAndLegend) {
 
     const auto homes = picture->In("homeworlds");
     ASSERT_EQ(homes.size(), 1u);
-    EXPECT_STREQ(homes[0]->FirstChildElement("text")->GetText(), "Ann & <Bo>, Dee");
-    EXPECT_EQ(homes[0]->FirstChildElement("use")->IntAttribute("x"), 25);
-    EXPECT_EQ(homes[0]->FirstChildElement("use")->IntAttribute("y"), 63);
+    EXPECT_EQ(homes[0]->IntAttribute("x"), 25);
+    EXPECT_EQ(homes[0]->IntAttribute("y"), 63);
+    const auto labels = picture->In("labels");
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_STREQ(labels[0]->FirstChildElement("text")->GetText(), "Ann & <Bo>, Dee");
+    const std::string home = hexes[9]->FirstChildElement("title")->GetText();
+    EXPECT_TRUE(home.ends_with("\nHomeworld of Ann & <Bo>, Dee")) << home;
     EXPECT_NE(picture->svg.find("Cy (4,2)"), std::string::npos);
     EXPECT_EQ(picture->Text("title"), "Test Campaign");
     EXPECT_EQ(picture->Text("date"), "Current date is 162.6");
@@ -260,6 +266,51 @@ TEST(SvgMap, DamagedDatabasesStillGiveWellFormedPictures) {
     }
   }
   EXPECT_GT(files, 0);
+}
+
+// A crowded campaign, every hex someone's homeworld, on maps from a strip
+// to a square: the labels' plates never meet, never cross the edge of the
+// picture or the legend, and every homeworld hex names its players in its
+// tooltip.
+TEST(SvgMap, HomeworldLabelsOfACrowdedMapNeverMeet) {
+  for (const auto& [columns, rows] : {std::pair{12, 8}, {40, 30}, {3, 40}, {60, 2}}) {
+    SCOPED_TRACE(std::to_string(columns) + "x" + std::to_string(rows));
+    LargeDatabaseOptions options;
+    options.objects = 4000;
+    options.columns = columns;
+    options.rows = rows;
+    const auto picture = Draw(LargeDatabaseBytes(options), Layout::Base);
+    const XMLElement* root = picture->doc.RootElement();
+    const double width = root->DoubleAttribute("width"), height = root->DoubleAttribute("height");
+    double mapX = 0, mapY = 0, scale = 0, legendX = 0, legendY = 0;
+    ASSERT_EQ(std::sscanf(picture->ById("map")->Attribute("transform"), "translate(%lf %lf) scale(%lf)", &mapX, &mapY,
+                          &scale), 3);
+    ASSERT_EQ(std::sscanf(picture->ById("legend")->Attribute("transform"), "translate(%lf %lf)", &legendX, &legendY), 2);
+    struct Plate {
+      double left, top, right, bottom;
+    };
+    std::vector<Plate> plates;
+    for (const XMLElement* label : picture->In("labels")) {
+      const XMLElement* rect = label->FirstChildElement("rect");
+      const double x = mapX + scale * rect->DoubleAttribute("x"), y = mapY + scale * rect->DoubleAttribute("y");
+      const Plate plate{x, y, x + scale * rect->DoubleAttribute("width"), y + scale * rect->DoubleAttribute("height")};
+      EXPECT_TRUE(plate.left >= 0 && plate.top >= mapY && plate.right < legendX && plate.bottom <= height);
+      for (const Plate& other : plates) {
+        EXPECT_TRUE(plate.right <= other.left || other.right <= plate.left || plate.bottom <= other.top ||
+                    other.bottom <= plate.top);
+      }
+      plates.push_back(plate);
+    }
+    EXPECT_GT(plates.size(), 0u);
+    EXPECT_LT(legendX, width);
+    size_t named = 0;
+    for (const XMLElement* hex : picture->In("hexes")) {
+      named += std::string(hex->FirstChildElement("title")->GetText()).find("\nHomeworld of ") != std::string::npos;
+    }
+    EXPECT_EQ(named, picture->In("homeworlds").size());
+    EXPECT_NE(picture->svg.find("Named on the map: " + std::to_string(plates.size()) + " of " + std::to_string(named)),
+              std::string::npos);
+  }
 }
 
 }  // namespace
