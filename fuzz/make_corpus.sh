@@ -47,3 +47,10 @@ cp "$load/"* "$check/"
 for s in base ostrel damaged; do
   { printf '\002'; cat "$examples/sample-$s.db"; } > "$check/sample-$s-detected"
 done
+
+# The repair takes a database input like the loader's.
+repair="$here/corpus/repair"
+rm -rf "$repair"
+mkdir -p "$repair"
+cp "$load/"* "$repair/"
+{ printf '\000'; cat "$examples/sample-damaged.db"; } > "$repair/sample-damaged"

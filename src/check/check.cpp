@@ -17,52 +17,33 @@ namespace {
 struct KindInfo {
   std::string_view word;
   Severity severity;
+  Fix fix;  // what --repair does about it
 };
 
 // In the order of ProblemKind.
 constexpr std::array<KindInfo, kProblemKinds> kKinds = {{
-    {"size-mismatch", Severity::Error},
-    {"objects-missing", Severity::Error},
-    {"hexes-missing", Severity::Error},
-    {"record-cut", Severity::Error},
-    {"length-cut", Severity::Error},
-    {"list-cut", Severity::Error},
-    {"not-a-database", Severity::Error},
-    {"ids-out-of-order", Severity::Warning},
-    {"duplicate-id", Severity::Warning},
-    {"size-too-small", Severity::Warning},
-    {"unrecognised-class", Severity::Warning},
-    {"trailing-bytes", Severity::Warning},
-    {"layout-unknown", Severity::Warning},
-    {"last-id-low", Severity::Warning},
-    {"captain-missing", Severity::Stale},
-    {"captain-not-character", Severity::Stale},
-    {"ship-entry-missing", Severity::Stale},
-    {"ship-entry-differs", Severity::Stale},
-    {"negative-length", Severity::Note},
-    {"negative-count", Severity::Note},
-    {"tag-closing-bytes", Severity::Note},
+    {"size-mismatch", Severity::Error, Fix::Salvage},
+    {"objects-missing", Severity::Error, Fix::Salvage},
+    {"hexes-missing", Severity::Error, Fix::NothingWritten},
+    {"record-cut", Severity::Error, Fix::Salvage},
+    {"length-cut", Severity::Error, Fix::Salvage},
+    {"list-cut", Severity::Error, Fix::Salvage},
+    {"not-a-database", Severity::Error, Fix::NothingWritten},
+    {"ids-out-of-order", Severity::Warning, Fix::SortById},
+    {"duplicate-id", Severity::Warning, Fix::LeftAlone},
+    {"size-too-small", Severity::Warning, Fix::Salvage},
+    {"unrecognised-class", Severity::Warning, Fix::LeftAlone},
+    {"trailing-bytes", Severity::Warning, Fix::Salvage},
+    {"layout-unknown", Severity::Warning, Fix::NothingWritten},
+    {"last-id-low", Severity::Warning, Fix::RaiseLastId},
+    {"captain-missing", Severity::Stale, Fix::LeftAlone},
+    {"captain-not-character", Severity::Stale, Fix::LeftAlone},
+    {"ship-entry-missing", Severity::Stale, Fix::DropEntry},
+    {"ship-entry-differs", Severity::Stale, Fix::CopyShip},
+    {"negative-length", Severity::Note, Fix::Normalise},
+    {"negative-count", Severity::Note, Fix::Normalise},
+    {"tag-closing-bytes", Severity::Note, Fix::Normalise},
 }};
-
-// Bytes of the file as a message shows them: in quotes, printable ASCII as
-// it is and every other byte as \xNN, at most 40 of them.
-std::string Shown(Text bytes) {
-  constexpr size_t kMost = 40;
-  std::string shown = "\"";
-  for (size_t i = 0; i < bytes.size() && i < kMost; ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-      shown += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      shown += hex;
-    }
-  }
-  shown += '"';
-  if (bytes.size() > kMost) shown += Cat("... (", bytes.size(), " bytes)");
-  return shown;
-}
 
 void Push(CheckReport& report, Problem problem) {
   problem.found = report.problems.size();
@@ -94,8 +75,13 @@ std::string Article(ObjectKind kind) {
 // stopped.
 class CheckWalk final : public LoadObserver {
  public:
-  CheckWalk(Database& db, CheckReport& report)
-      : db_(db), report_(report), bytes_(db.source.Bytes()), context_{db.layout, &db.facts, &store_} {}
+  // Only the records before the misc objects are looked at unless `objects`.
+  CheckWalk(Database& db, CheckReport& report, bool objects = true)
+      : db_(db),
+        report_(report),
+        bytes_(db.source.Bytes()),
+        context_{db.layout, &db.facts, &store_},
+        objects_(objects) {}
 
   void Finished(LoadStep step) override {
     if (step == LoadStep::Header) Inspect<tPrelimData>(0, "header");
@@ -116,11 +102,13 @@ class CheckWalk final : public LoadObserver {
     }
   }
   void ObjectRead(int64_t index, const ObjectFrame& frame, size_t) override {
+    if (!objects_) return;
     starts_.push_back(frame.start);
     InspectObject(index, frame.start);
   }
   void ObjectsAnnounced(int64_t count) override { announced_ = count; }
   void FrameFailed(const ObjectFrame& frame) override {
+    if (!objects_) return;
     const auto index = static_cast<int64_t>(db_.objects.size());
     const int64_t missing = announced_ - index;
     const size_t size = bytes_.size();
@@ -168,49 +156,20 @@ class CheckWalk final : public LoadObserver {
     if (!inspector.EndMet() && !std::is_same_v<Record, tPrelimData>) ++wholeRecords_;
   }
 
-  template <class Record>
-  void InspectBody(FieldInspector& inspector, const ObjectFrame& frame) {
-    inspector.SetFrame(frame, Record::kClassTag);
-    Record scratch;
-    scratch.Fields(inspector, db_.layout);
-  }
-
   void InspectObject(int64_t index, size_t start) {
     ByteReader in(bytes_);
     in.ReadRun(static_cast<int64_t>(start));
     FieldInspector inspector(in, bytes_, context_);
-    const ObjectFrame frame = inspector.ReadFrame();
+    const ObjectFrame frame = InspectMiscObject(inspector, db_.layout);
     const std::optional<int32_t> id = IdOf(db_.objects.back());
     const std::string record = Cat("object ", index);
-    switch (frame.kind) {
-      case ObjectKind::NewsStory:
-        InspectBody<tNewsStory>(inspector, frame);
-        break;
-      case ObjectKind::Character:
-        InspectBody<tServCharacter>(inspector, frame);
-        break;
-      case ObjectKind::Ship:
-        InspectBody<tShip>(inspector, frame);
-        break;
-      case ObjectKind::Bid:
-        InspectBody<tAuctionItem>(inspector, frame);
-        break;
-      case ObjectKind::Unrecognised:
-        inspector.SkipBody(frame);
-        Add(ProblemKind::UnrecognisedClass, index, id, start, record,
-            Cat("its class tag ", Shown(frame.tag),
-                frame.tagLengthWord != static_cast<int64_t>(frame.tag.size())
-                    ? Cat(" (length stored as ", frame.tagLengthWord, ")")
-                    : std::string(),
-                " names no known kind; Edit writes it back as it is"));
-        break;
-    }
-    if (frame.kind != ObjectKind::Unrecognised) {
-      const Text closing = frame.tag.substr(frame.tag.size() - 2);
-      if (closing != "@@") {
-        Add(ProblemKind::TagClosingBytes, index, id, start + 12 + frame.tag.size() - 2, record,
-            Cat("its class tag ends in ", Shown(closing), ", not \"@@\"; a write closes it with \"@@\""));
-      }
+    if (frame.kind == ObjectKind::Unrecognised) {
+      Add(ProblemKind::UnrecognisedClass, index, id, start, record,
+          Cat("its class tag ", Shown(frame.tag),
+              frame.tagLengthWord != static_cast<int64_t>(frame.tag.size())
+                  ? Cat(" (length stored as ", frame.tagLengthWord, ")")
+                  : std::string(),
+              " names no known kind; Edit writes it back as it is"));
     }
     Take(inspector, record, index, id);
     if (!inspector.EndMet()) ++wholeRecords_;
@@ -235,6 +194,7 @@ class CheckWalk final : public LoadObserver {
   // it is read again.
   TextStore store_;
   ReadContext context_;
+  bool objects_;
   std::vector<size_t> starts_;
   int64_t announced_ = 0;
   int64_t wholeRecords_ = 0;
@@ -403,7 +363,53 @@ std::optional<std::string> WhyNotADatabase(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
+std::string Shown(Text bytes) {
+  constexpr size_t kMost = 40;
+  std::string shown = "\"";
+  for (size_t i = 0; i < bytes.size() && i < kMost; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+      shown += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      shown += hex;
+    }
+  }
+  shown += '"';
+  if (bytes.size() > kMost) shown += Cat("... (", bytes.size(), " bytes)");
+  return shown;
+}
+
 Severity SeverityOf(ProblemKind kind) { return kKinds[static_cast<size_t>(kind)].severity; }
+
+Fix FixOf(ProblemKind kind) { return kKinds[static_cast<size_t>(kind)].fix; }
+
+std::string_view FixWord(Fix fix) {
+  switch (fix) {
+    case Fix::Salvage: return "salvage";
+    case Fix::SortById: return "sort-by-id";
+    case Fix::RaiseLastId: return "raise-last-id";
+    case Fix::CopyShip: return "copy-ship";
+    case Fix::DropEntry: return "drop-entry";
+    case Fix::Normalise: return "normalise";
+    case Fix::LeftAlone: return "left-alone";
+    case Fix::NothingWritten: return "nothing-written";
+  }
+  return "left-alone";
+}
+
+LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report) {
+  CheckWalk walk(db, report, false);
+  return LoadDatabase(db, walk);
+}
+
+void CheckObjects(const Database& db, bool allLoaded, CheckReport& report) {
+  std::vector<size_t> starts;
+  starts.reserve(db.objects.size());
+  for (const ObjectEntry& object : db.objects) starts.push_back(static_cast<size_t>(object.start));
+  ObjectChecks(db, starts, allLoaded, report).Run();
+}
 
 std::string_view SeverityWord(Severity severity) {
   switch (severity) {

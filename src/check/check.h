@@ -59,11 +59,33 @@ enum class ProblemKind : uint8_t {
 };
 inline constexpr size_t kProblemKinds = static_cast<size_t>(ProblemKind::TagClosingBytes) + 1;
 
+// What --repair does about a kind of problem, wherever it lies in the misc
+// objects. Damage in the records before them (the header, the campaign, map,
+// hex and political records) is never repaired: nothing is written then.
+enum class Fix : uint8_t {
+  Salvage,         // the objects after the damage are taken where they frame
+                   // again, the bytes between go to the lost-and-found file,
+                   // and the header's object count becomes the number written
+  SortById,        // the objects are sorted by id, keeping the order of equals
+  RaiseLastId,     // lastObjectId becomes the highest object id
+  CopyShip,        // the entry takes the ship's bpv, hull class, type and name
+  DropEntry,       // the entry is removed from the character
+  Normalise,       // written back as every write does
+  LeftAlone,       // reported, not changed
+  NothingWritten,  // the repair cannot rebuild it and writes nothing
+};
+
 Severity SeverityOf(ProblemKind kind);
+Fix FixOf(ProblemKind kind);
+// "salvage", "sort-by-id", ..., "left-alone", "nothing-written".
+std::string_view FixWord(Fix fix);
 std::string_view SeverityWord(Severity severity);
 std::string_view ProblemKindWord(ProblemKind kind);
 // "news-story", "character", "ship", "bid" or "unrecognised".
 std::string_view ClassWord(ObjectKind kind);
+// Bytes of the file as a message shows them: in quotes, printable ASCII as
+// it is and every other byte as \xNN, at most 40 of them.
+std::string Shown(Text bytes);
 
 struct Problem {
   ProblemKind kind = ProblemKind::RecordCut;
@@ -140,5 +162,16 @@ struct CheckReport {
 // unless `given`, loads it into `db` (which the caller may look at after),
 // and reports.
 CheckReport CheckDatabase(Database& db, std::optional<Layout> given);
+
+// Loads the bytes `db.source` holds in `db.layout`, adding to `report` what
+// the records before the misc objects hold (damage and notes); the misc
+// objects are loaded and not looked at.
+LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report);
+
+// The checks that look at the loaded objects side by side: ids in order and
+// unique, captains, characters' ship entries. `allLoaded` tells whether the
+// list holds every object of the file (what is not found is then not "in
+// the file").
+void CheckObjects(const Database& db, bool allLoaded, CheckReport& report);
 
 }  // namespace campdb

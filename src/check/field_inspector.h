@@ -77,6 +77,9 @@ class FieldInspector {
     }
   }
 
+  // A finding about the record that no field shows.
+  void Note(ProblemKind kind, size_t at, std::string message) { Add(kind, at, std::move(message)); }
+
   // --- the Io vocabulary of the records' field lists ---
 
   void Head(ObjectHead& head) {
@@ -295,5 +298,45 @@ class FieldInspector {
   std::vector<std::pair<const char*, int64_t>> path_;
   std::vector<FieldFinding> findings_;
 };
+
+namespace inspect_detail {
+template <class Record>
+void Body(FieldInspector& inspector, const ObjectFrame& frame, Layout layout) {
+  inspector.SetFrame(frame, Record::kClassTag);
+  Record scratch;
+  scratch.Fields(inspector, layout);
+}
+}  // namespace inspect_detail
+
+// Reads the misc object at the inspector's place as the load does: its
+// frame, then its body by its class (an unrecognised one's body as the
+// bytes its declared size counts). A known class tag not closed by "@@" is
+// noted too. Returns the frame.
+inline ObjectFrame InspectMiscObject(FieldInspector& inspector, Layout layout) {
+  const ObjectFrame frame = inspector.ReadFrame();
+  switch (frame.kind) {
+    case ObjectKind::NewsStory:
+      inspect_detail::Body<tNewsStory>(inspector, frame, layout);
+      break;
+    case ObjectKind::Character:
+      inspect_detail::Body<tServCharacter>(inspector, frame, layout);
+      break;
+    case ObjectKind::Ship:
+      inspect_detail::Body<tShip>(inspector, frame, layout);
+      break;
+    case ObjectKind::Bid:
+      inspect_detail::Body<tAuctionItem>(inspector, frame, layout);
+      break;
+    case ObjectKind::Unrecognised:
+      inspector.SkipBody(frame);
+      return frame;
+  }
+  const Text closing = frame.tag.substr(frame.tag.size() - 2);
+  if (closing != "@@") {
+    inspector.Note(ProblemKind::TagClosingBytes, frame.start + 12 + frame.tag.size() - 2,
+                   Cat("its class tag ends in ", Shown(closing), ", not \"@@\"; a write closes it with \"@@\""));
+  }
+  return frame;
+}
 
 }  // namespace campdb

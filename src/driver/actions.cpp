@@ -57,8 +57,13 @@ constexpr OptionRow kOptions[] = {
        r.ignore.emplace_back(v);
        return !v.empty();
      }},
-    {"--dry-run", "", "list what would be applied and every conflict; write nothing",
+    {"--dry-run", "", "say what would be applied or repaired; write nothing",
      [](ActionRequest& r, std::string_view) { return r.dryRun = true; }},
+    {"--lost-found", "FILE", "where --repair puts the bytes it leaves out (OUT.lost.jsonl)",
+     [](ActionRequest& r, std::string_view v) {
+       r.lostFound = std::string(v);
+       return !v.empty();
+     }},
 };
 
 // --- the actions -------------------------------------------------------------
@@ -110,6 +115,14 @@ constexpr ActionRow kActions[] = {
      RunApply},
     {"--sqlite", Action::Sqlite, "--layout", "DB OUT.sqlite", "a database and the SQLite file to write", -1,
      "write DB as an SQLite database, to ask it questions in SQL", RunSqlite},
+    {"--repair", Action::Repair, "--layout --dry-run --json --lost-found --info-dir|--no-info", "DB OUT",
+     "a database and the repaired database to write", 1,
+     "write DB to OUT with its damaged objects salvaged and what can be\n"
+     "fixed safely fixed; the bytes left out go to OUT.lost.jsonl; the\n"
+     "status adds up: 0 nothing to repair, 1 repairs made, 4 problems\n"
+     "left, 8 nothing written (a file cannot be read or written), 16 a\n"
+     "wrong command line",
+     RunRepair},
 };
 
 const OptionRow* FindOption(std::string_view word) {
@@ -409,7 +422,9 @@ int RunOptions(const std::vector<std::string>& args, std::ostream& out, std::ost
   const ParsedOptions parsed = ParseOptions(args);
   if (!parsed.error.empty()) {
     console.Diagnostic(parsed.error);
-    return kActionNoInput;
+    // --repair's statuses are bits that add up; a wrong command line is 16.
+    const bool repair = std::find(args.begin(), args.end(), "--repair") != args.end();
+    return repair ? kRepairCommandLine : kActionNoInput;
   }
   ActionRequest request = parsed.request;
   if (request.help) {

@@ -27,7 +27,7 @@ namespace campdb {
 class Console;
 class ProgressLine;
 
-enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Diff, Apply, Sqlite };
+enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Diff, Apply, Sqlite, Repair };
 
 // What --map shades each hex by.
 enum class Shade { None, Econ, Dv };
@@ -45,6 +45,7 @@ struct ActionRequest {
   bool summary = false;                 // --summary
   std::vector<std::string> ignore;      // --ignore, each given
   bool dryRun = false;                  // --dry-run
+  std::optional<std::string> lostFound;  // --lost-found
   std::vector<std::string> files;
   // Shows how far a long job has come, on a terminal; never null while an
   // action runs.
@@ -77,6 +78,12 @@ constexpr int kActionOk = 0;
 constexpr int kActionFailed = 1;      // --check: problems found; others: output not written
 constexpr int kActionNoInput = 2;     // the input cannot be opened; option errors
 constexpr int kActionIncomplete = 3;  // written from an incomplete load
+// --repair's statuses, bits that add up: repairs made, problems left, an
+// operational error (nothing written), a wrong command line.
+constexpr int kRepairMade = 1;
+constexpr int kRepairLeft = 4;
+constexpr int kRepairFailed = 8;
+constexpr int kRepairCommandLine = 16;
 
 // The name an action's input or output has when it is "-".
 inline bool IsStandardStream(std::string_view name) { return name == "-"; }
@@ -144,5 +151,6 @@ int RunReport(const ActionRequest& request, std::ostream& out, Console& console)
 int RunDiff(const ActionRequest& request, std::ostream& out, Console& console);
 int RunApply(const ActionRequest& request, std::ostream& out, Console& console);
 int RunSqlite(const ActionRequest& request, std::ostream& out, Console& console);
+int RunRepair(const ActionRequest& request, std::ostream& out, Console& console);
 
 }  // namespace campdb

@@ -46,18 +46,6 @@ std::optional<bool> AskEditShips(Console& console) {
   return *answer == 'y' || *answer == 'Y';
 }
 
-// The character's ship entry mirrors the ship's identity: copy it over and
-// keep the character's declared size counting the entry's new strings.
-void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, const tShip& ship) {
-  const auto length = [](Text text) { return static_cast<int64_t>(text.size()); };
-  character.head.AdjustDeclaredSize(length(ship.shipType) + length(ship.shipName) - length(entry.shipType) -
-                                    length(entry.shipName));
-  entry.bpv = ship.bpv;
-  entry.hullClass = ship.hullClass;
-  entry.shipType = ship.shipType;
-  entry.shipName = ship.shipName;
-}
-
 }  // namespace
 
 tServCharacter* FindCharacterByName(Database& db, std::string_view name) {

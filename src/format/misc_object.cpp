@@ -125,6 +125,24 @@ MiscObject ReadObjectBody(ByteReader& in, const ObjectFrame& frame, const ReadCo
   return object;
 }
 
+void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, const tShip& ship) {
+  const auto length = [](Text text) { return static_cast<int64_t>(text.size()); };
+  character.head.AdjustDeclaredSize(length(ship.shipType) + length(ship.shipName) - length(entry.shipType) -
+                                    length(entry.shipName));
+  entry.bpv = ship.bpv;
+  entry.hullClass = ship.hullClass;
+  entry.shipType = ship.shipType;
+  entry.shipName = ship.shipName;
+}
+
+
+void RemoveShipEntry(tServCharacter& character, size_t at) {
+  FieldSizer sizer;
+  character.ships[at].Fields(sizer);
+  character.head.AdjustDeclaredSize(-sizer.Bytes());
+  character.ships.erase(character.ships.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 void WriteObject(ByteWriter& out, const MiscObject& object, Layout layout) {
   std::visit(
       [&](const auto& record) {

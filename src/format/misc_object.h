@@ -88,6 +88,14 @@ struct ObjectEntry {
   bool human = false;
 };
 
+// The character's ship entry mirrors the ship's identity: copies the ship's
+// bpv, hull class, type and name into it and keeps the character's declared
+// size counting the entry's new strings.
+void CopyShipIntoEntry(tServCharacter& character, CharacterShipEntry& entry, const tShip& ship);
+// Removes ship entry `at` from the character, its declared size made to
+// count what is left.
+void RemoveShipEntry(tServCharacter& character, size_t at);
+
 void WriteObject(ByteWriter& out, const MiscObject& object, Layout layout);
 
 // The object's objectId.

@@ -1,0 +1,116 @@
+// campdb --repair: writes a damaged database again with what can be
+// salvaged and fixed, the bytes it leaves out in a lost-and-found file, and
+// a report of both; the input is never written.
+#include <cstring>
+#include <ostream>
+
+#include "console/console.h"
+#include "driver/actions.h"
+#include "driver/input_file.h"
+#include "maintenance/info_files.h"
+#include "maintenance/output_file.h"
+#include "maintenance/writer.h"
+#include "repair/repair.h"
+
+namespace campdb {
+
+namespace {
+
+// Writes OUT and, when there is something to put in it, the lost-and-found
+// file. The lost-and-found bytes are written before OUT is committed and
+// committed after it, so that a failure of either before OUT is in place
+// leaves every file as it was.
+bool WriteRepaired(const Database& db, const RepairReport& report, const RepairOutcome& outcome,
+                   const FileIdentity& input, const InfoPlacement& placement, bool& lostWritten, Console& console) {
+  OutputFile lost;
+  if (!report.lost.empty()) {
+    if (!lost.OpenReplacing(outcome.lostFound, input)) {
+      console.Diagnostic(lost.Reason());
+      return false;
+    }
+    ByteWriter writer(&lost);
+    WriteLostAndFound(report, db.source.Bytes(), writer);
+    if (!writer.Flush()) {
+      console.Diagnostic(lost.Reason());
+      lost.Abandon();
+      return false;
+    }
+  }
+  OutputFile file;
+  if (!file.OpenReplacing(outcome.output, input)) {
+    console.Diagnostic(file.Reason());
+    lost.Abandon();
+    return false;
+  }
+  InfoPlacement info = placement;
+  info.withheld = InfoFilesWithheldByInput(db, outcome.input);
+  const bool written = WriteActionDatabase(db, file, input, info, console);
+  if (!written) {
+    lost.Abandon();
+    return false;
+  }
+  if (lost.IsOpen() && !lost.Finish()) {
+    console.Diagnostic(Cat(lost.Reason(), " (", outcome.output, " was written)"));
+    return false;
+  }
+  lostWritten = !report.lost.empty();
+  return true;
+}
+
+}  // namespace
+
+int RunRepair(const ActionRequest& request, std::ostream& out, Console& console) {
+  RepairOutcome outcome;
+  outcome.input = request.files[0];
+  outcome.output = request.files[1];
+  outcome.lostFound = request.lostFound.value_or(outcome.output + ".lost.jsonl");
+  outcome.dryRun = request.dryRun;
+  const InfoPlacement placement = InfoPlacementOf(request);
+  if (!request.dryRun && !InfoPlacementUsable(placement, console)) return kRepairFailed;
+  int error = 0;
+  auto image = ReadInputImage(outcome.input, &error);
+  if (!image) {
+    console.Diagnostic(Cat(outcome.input, ": ", std::strerror(error)));
+    return kRepairFailed;
+  }
+  for (const std::string& name : {outcome.output, outcome.lostFound}) {
+    if (IdentityOf(name) == image->identity) {
+      console.Diagnostic(Cat(name, ": is the database being repaired, which is never written"));
+      return kRepairFailed;
+    }
+  }
+  if (outcome.lostFound == outcome.output ||
+      (IdentityOf(outcome.output) && IdentityOf(outcome.output) == IdentityOf(outcome.lostFound))) {
+    console.Diagnostic(Cat(outcome.lostFound, ": is the repaired database too; give another --lost-found"));
+    return kRepairFailed;
+  }
+  Database db;
+  db.source = std::move(image->bytes);
+  LayoutVerdict verdict{request.layout, "given"};
+  if (!request.layout) {
+    verdict = DetectLayout(db.source.Bytes());
+    if (!verdict.layout) {
+      console.Diagnostic(Cat(outcome.input, ": cannot tell its layout (", verdict.reason,
+                             "); give it with --layout base or --layout ostrel"));
+      return kRepairFailed;
+    }
+  }
+  outcome.layout = LayoutName(*verdict.layout);
+  outcome.layoutReason = Cat(request.layout ? "" : "found from the bytes: ", verdict.reason);
+  const RepairReport report = RepairDatabase(db, *verdict.layout);
+  int status = report.Status();
+  if (!request.dryRun && report.writable) {
+    outcome.written = WriteRepaired(db, report, outcome, image->identity, placement, outcome.lostWritten, console);
+    if (!outcome.written) status = kRepairFailed;
+  }
+  if (request.json) {
+    WriteRepairJson(report, outcome, out);
+  } else {
+    WriteRepairText(report, outcome, out);
+  }
+  out.flush();
+  if (!out) console.Diagnostic("standard output: the report could not be written");
+  return status;
+}
+
+}  // namespace campdb
