@@ -38,28 +38,6 @@ Bytes ReadExample(const std::string& name) {
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-// A human player (10) with its ship (11), a news story (12), then whatever
-// a case adds.
-testdb::Database Healthy() {
-  testdb::Database db;
-  db.SetGrid(2, 2);
-  db.political.Fill(3);
-  Ship ship;
-  ship.objectId = 11;
-  ship.captainId = 10;
-  Character player;
-  player.objectId = 10;
-  player.ships.resize(1);
-  player.ships[0].shipId = 11;
-  player.ships[0].bpv = ship.bpv;
-  db.Add(player);
-  db.Add(ship);
-  News news;
-  news.objectId = 12;
-  db.Add(news);
-  return db;
-}
-
 // Where the objects begin: after the header, campaign, map, hexes and
 // political record.
 size_t ObjectsStart(const testdb::Database& db, Layout layout) {
@@ -208,7 +186,7 @@ std::vector<Case> DamagedFiles() {
 }
 
 Bytes Made(const Case& c, Layout layout) {
-  testdb::Database d = Healthy();
+  testdb::Database d = SmallHealthy();
   c.shape(d);
   Bytes bytes = ToBytes(d, layout);
   c.bytes(d, bytes);
@@ -248,7 +226,7 @@ TEST(Check, FindsEachKindOfProblem) {
     EXPECT_TRUE(seen[kind]) << ProblemKindWord(static_cast<ProblemKind>(kind));
   }
   // The healthy file and the samples have nothing to report.
-  EXPECT_TRUE(CheckBytes(ToBytes(Healthy(), Layout::Base), std::nullopt).problems.empty());
+  EXPECT_TRUE(CheckBytes(ToBytes(SmallHealthy(), Layout::Base), std::nullopt).problems.empty());
   EXPECT_TRUE(CheckBytes(ReadExample("sample-base.db"), std::nullopt).problems.empty());
   EXPECT_TRUE(CheckBytes(ReadExample("sample-ostrel.db"), std::nullopt).problems.empty());
 }

@@ -114,28 +114,6 @@ void ExpectPromises(const Bytes& input, campdb::Layout layout) {
   EXPECT_EQ(again->report.left.size(), r->report.left.size());
 }
 
-// A human player (10) with its ship (11) and a news story (12), then what a
-// case adds.
-testdb::Database Healthy() {
-  testdb::Database db;
-  db.SetGrid(2, 2);
-  db.political.Fill(3);
-  Ship ship;
-  ship.objectId = 11;
-  ship.captainId = 10;
-  Character player;
-  player.objectId = 10;
-  player.ships.resize(1);
-  player.ships[0].shipId = 11;
-  player.ships[0].bpv = ship.bpv;
-  db.Add(player);
-  db.Add(ship);
-  News news;
-  news.objectId = 12;
-  db.Add(news);
-  return db;
-}
-
 template <class Record>
 Bytes Made(int32_t id, std::function<void(Record&)> shape = {}) {
   Record record;
@@ -251,7 +229,7 @@ std::string ReportKinds(const RepairReport& report) {
 TEST(Repair, OneDamagedFilePerFix) {
   for (const Case& c : DamagedFiles()) {
     SCOPED_TRACE(c.name);
-    testdb::Database d = Healthy();
+    testdb::Database d = SmallHealthy();
     c.shape(d);
     Bytes bytes = ToBytes(d, Layout::Base);
     c.bytes(d, bytes);

@@ -286,4 +286,24 @@ Bytes ToBytes(const Database& d, Layout layout) {
   return out;
 }
 
+Database SmallHealthy() {
+  Database db;
+  db.SetGrid(2, 2);
+  db.political.Fill(3);
+  Ship ship;
+  ship.objectId = 11;
+  ship.captainId = 10;
+  Character player;
+  player.objectId = 10;
+  player.ships.resize(1);
+  player.ships[0].shipId = 11;
+  player.ships[0].bpv = ship.bpv;
+  db.Add(player);
+  db.Add(ship);
+  News news;
+  news.objectId = 12;
+  db.Add(news);
+  return db;
+}
+
 }  // namespace campdb::testdb

@@ -348,4 +348,8 @@ struct Database {
 // header's objectCount is 3 + hexes + objects unless it is set.
 Bytes ToBytes(const Database& database, Layout layout);
 
+// A small healthy campaign: a 2 x 2 map, a human player (10) with its ship
+// (11) and a news story (12), for a case to add to.
+Database SmallHealthy();
+
 }  // namespace campdb::testdb
