@@ -20,17 +20,12 @@
 #include "maintenance/cleaner.h"
 #include "svgmap/svg_map.h"
 
+#include "fuzz_support.h"
+
 namespace {
 
-void Expect(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
-void SetSource(campdb::Database& db, const uint8_t* data, size_t size) {
-  db.source.data = std::make_unique<uint8_t[]>(size);
-  if (size > 0) std::memcpy(db.source.data.get(), data, size);
-  db.source.size = size;
-}
+using campdb_fuzz::Expect;
+using campdb_fuzz::SetSource;
 
 }  // namespace
 

@@ -17,12 +17,11 @@
 #include "driver/driver.h"
 #include "support/hostile_runs.h"
 
+#include "fuzz_support.h"
+
 namespace {
 
-void Expect(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
+using campdb_fuzz::Expect;
 int Run(std::vector<std::string> args) {
   args.insert(args.begin(), "campdb");
   std::vector<char*> argv;

@@ -17,17 +17,12 @@
 #include "maintenance/writer.h"
 #include "repair/repair.h"
 
+#include "fuzz_support.h"
+
 namespace {
 
-void Expect(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
-void SetSource(campdb::Database& db, const uint8_t* data, size_t size) {
-  db.source.data = std::make_unique<uint8_t[]>(size);
-  if (size > 0) std::memcpy(db.source.data.get(), data, size);
-  db.source.size = size;
-}
+using campdb_fuzz::Expect;
+using campdb_fuzz::SetSource;
 
 // Repairs the bytes; returns what the repair writes, or nothing.
 std::optional<std::string> Repaired(const uint8_t* data, size_t size, campdb::Layout layout,

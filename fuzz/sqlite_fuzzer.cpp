@@ -14,17 +14,12 @@
 #include "check/check.h"
 #include "sqlite/sqlite_writer.h"
 
+#include "fuzz_support.h"
+
 namespace {
 
-void Expect(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
-void SetSource(campdb::Database& db, const uint8_t* data, size_t size) {
-  db.source.data = std::make_unique<uint8_t[]>(size);
-  if (size > 0) std::memcpy(db.source.data.get(), data, size);
-  db.source.size = size;
-}
+using campdb_fuzz::Expect;
+using campdb_fuzz::SetSource;
 
 int64_t Count(sqlite3* connection, const char* sql) {
   sqlite3_stmt* statement = nullptr;
