@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs two builds of campdb on the same databases in every mode and both
-# layouts, and fails unless their console transcripts, diagnostics, exit
-# statuses, output databases, info files and reports are identical byte for
-# byte. Used to check that a speed change alters no output.
+# layouts, and through the actions that read one database (--check, --clean,
+# --report, --dump, --map, --repair), and fails unless their console
+# transcripts, diagnostics, exit statuses, output databases, info files,
+# reports and other outputs are identical byte for byte. Used to check that
+# a speed change alters no output.
 #
 #   bench/compare_outputs.sh [--transcripts] OLD-CAMPDB NEW-CAMPDB DATABASE...
 #
@@ -31,9 +33,36 @@ run() {  # binary, folder, database, answers
   fi
 }
 
+act() {  # binary, folder, action and its arguments (the database first)
+  local binary=$1 folder=$2
+  shift 2
+  mkdir -p "$folder"
+  local status=0
+  (cd "$folder" && "$binary" "$@" >stdout.txt 2>diagnostics.txt) || status=$?
+  echo "exit $status" >>"$folder/diagnostics.txt"
+}
+
 failed=0
 for db in "$@"; do
   db=$(realpath "$db")
+  for action in "--check" "--check --json" "--clean" "--clean --json" "--report" "--dump" "--map" "--repair" \
+                "--repair --json"; do
+    outputs=()
+    case "$action" in
+      --clean*|--repair*) outputs=(out.db) ;;
+      --map) outputs=(map.svg) ;;
+    esac
+    rm -rf "$work/old" "$work/new"
+    # shellcheck disable=SC2086
+    act "$old" "$work/old" $action "$db" "${outputs[@]}"
+    # shellcheck disable=SC2086
+    act "$new" "$work/new" $action "$db" "${outputs[@]}"
+    if ! diff -r "$work/old" "$work/new" >/dev/null; then
+      echo "DIFFERENT: $db with $action"
+      diff -r "$work/old" "$work/new" | head -5 || true
+      failed=1
+    fi
+  done
   for variant in n y; do
     for answers in "$variant\nC\n" "$variant\nE\nQ\n" "$variant\nR\n"; do
       rm -rf "$work/old" "$work/new"

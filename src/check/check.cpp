@@ -52,8 +52,6 @@ void Push(CheckReport& report, Problem problem) {
 
 // An object's id; none for an object of unrecognised class too short to
 // hold one.
-// An object's id; none for an object of unrecognised class too short to
-// hold one.
 std::optional<int32_t> IdOf(const ObjectEntry& object) {
   if (object.kind == ObjectKind::Unrecognised && object.id == -1) return std::nullopt;
   return object.id;
@@ -201,6 +199,14 @@ class CheckWalk final : public LoadObserver {
 };
 
 // The checks that look at the objects as loaded, side by side.
+//
+// Each character and each ship is read once: the characters first, for
+// their ship entries, then the ships, for their captains and to be
+// compared with the entries that name them. The ids named are looked up
+// together, in one sorted pass over the list each, since a search per id in
+// a large list misses the processor's cache at nearly every step. The
+// problems still come in list order, each object's captain or entries in
+// turn.
 class ObjectChecks {
  public:
   ObjectChecks(const Database& db, const std::vector<size_t>& starts, bool allLoaded, CheckReport& report)
@@ -214,17 +220,71 @@ class ObjectChecks {
 
   void Run() {
     Ids();
+    // Most ships have a captain, and most are named by one entry: room for
+    // as many as there are ships saves growing the lists.
+    const auto ships = static_cast<size_t>(
+        std::count_if(db_.objects.begin(), db_.objects.begin() + static_cast<std::ptrdiff_t>(count_),
+                      [](const ObjectEntry& object) { return object.kind == ObjectKind::Ship; }));
+    entries_.reserve(ships);
+    ReadEntries();
+    const std::vector<size_t> byShip = EntriesByShip();
+    std::vector<size_t> captainOf;
+    std::vector<int32_t> captainIds;
+    captainOf.reserve(ships);
+    captainIds.reserve(ships);
     MiscObject scratch;
+    size_t next = 0;  // in byShip
     for (size_t i = 0; i < count_; ++i) {
-      const ObjectKind kind = db_.objects[i].kind;
-      if (kind != ObjectKind::Ship && kind != ObjectKind::Character) continue;
-      const MiscObject& object = db_.ReadObject(static_cast<int64_t>(i), scratch);
-      if (const auto* ship = std::get_if<tShip>(&object)) Captain(i, *ship);
-      if (const auto* character = std::get_if<tServCharacter>(&object)) Entries(i, *character);
+      if (db_.objects[i].kind != ObjectKind::Ship) continue;
+      const auto* ship = std::get_if<tShip>(&db_.ReadObject(static_cast<int64_t>(i), scratch));
+      if (ship == nullptr) continue;
+      if (ship->captainId != 0) {
+        captainOf.push_back(i);
+        captainIds.push_back(ship->captainId);
+      }
+      while (next < byShip.size() && static_cast<size_t>(entryAt_[byShip[next]]) < i) ++next;
+      for (; next < byShip.size() && static_cast<size_t>(entryAt_[byShip[next]]) == i; ++next) {
+        Compare(byShip[next], *ship);
+      }
     }
+    // Ships past the objects checked, which only an entry names.
+    for (; next < byShip.size(); ++next) {
+      Compare(byShip[next], std::get<tShip>(db_.ReadObject(entryAt_[byShip[next]], scratch)));
+    }
+    std::stable_sort(entryProblems_.begin(), entryProblems_.end(),
+                     [](const Pending& a, const Pending& b) { return a.order < b.order; });
+
+    const std::vector<int64_t> captainAt = db_.index.FindAll(db_.objects, captainIds);
+    size_t e = 0;
+    for (size_t c = 0; c < captainOf.size(); ++c) {
+      for (; e < entryProblems_.size() && entries_[entryProblems_[e].order].object < captainOf[c]; ++e) {
+        AddEntryProblem(entryProblems_[e]);
+      }
+      Captain(captainOf[c], captainIds[c], captainAt[c]);
+    }
+    for (; e < entryProblems_.size(); ++e) AddEntryProblem(entryProblems_[e]);
   }
 
  private:
+  // A ship entry: the character that holds it, its place among the
+  // character's entries, and its copy of the ship's identity.
+  struct ShipEntry {
+    size_t object;
+    uint32_t entry;
+    int32_t shipId;
+    int32_t bpv;
+    int32_t hullClass;
+    Text shipType;
+    Text shipName;
+  };
+  // A problem of entry `order` (in entries_), added once every entry's is
+  // known.
+  struct Pending {
+    size_t order;
+    ProblemKind kind;
+    std::string message;
+  };
+
   // Ids must ascend through the list, each object's its own.
   void Ids() {
     for (size_t i = 1; i < count_; ++i) {
@@ -261,49 +321,82 @@ class ObjectChecks {
     }
   }
 
-  void Captain(size_t i, const tShip& ship) {
-    if (ship.captainId == 0) return;
-    const int64_t at = db_.index.Find(db_.objects, ship.captainId);
+  void ReadEntries() {
+    MiscObject scratch;
+    for (size_t i = 0; i < count_; ++i) {
+      if (db_.objects[i].kind != ObjectKind::Character) continue;
+      const auto* character = std::get_if<tServCharacter>(&db_.ReadObject(static_cast<int64_t>(i), scratch));
+      if (character == nullptr) continue;
+      for (size_t k = 0; k < character->ships.size(); ++k) {
+        const CharacterShipEntry& entry = character->ships[k];
+        entries_.push_back(ShipEntry{i, static_cast<uint32_t>(k), entry.shipId, entry.bpv, entry.hullClass,
+                                     entry.shipType, entry.shipName});
+      }
+    }
+  }
+
+  // Finds the object each entry names; those that name no ship are
+  // problems now. The rest, in the order of the ships they name.
+  std::vector<size_t> EntriesByShip() {
+    std::vector<int32_t> ids;
+    ids.reserve(entries_.size());
+    for (const ShipEntry& entry : entries_) ids.push_back(entry.shipId);
+    entryAt_ = db_.index.FindAll(db_.objects, ids);
+    std::vector<size_t> byShip;
+    for (size_t e = 0; e < entries_.size(); ++e) {
+      const int64_t at = entryAt_[e];
+      if (at < 0) {
+        Later(e, ProblemKind::ShipEntryMissing, Cat(Which(e), " names no object ", nowhere_));
+      } else if (db_.Entry(at).kind != ObjectKind::Ship) {
+        Later(e, ProblemKind::ShipEntryMissing,
+              Cat(Which(e), " names object ", at, ", ", Article(db_.Entry(at).kind), ", not a ship"));
+      } else {
+        byShip.push_back(e);
+      }
+    }
+    std::stable_sort(byShip.begin(), byShip.end(), [&](size_t a, size_t b) { return entryAt_[a] < entryAt_[b]; });
+    return byShip;
+  }
+
+  std::string Which(size_t e) const {
+    return Cat("ship entry ", entries_[e].entry, " (id ", entries_[e].shipId, ")");
+  }
+
+  void Compare(size_t e, const tShip& ship) {
+    const ShipEntry& entry = entries_[e];
+    std::string differs;
+    const auto note = [&](std::string_view field, const std::string& mine, const std::string& theirs) {
+      differs += Cat(differs.empty() ? "" : ", ", field, " ", mine, " vs ", theirs);
+    };
+    if (entry.bpv != ship.bpv) note("bpv", std::to_string(entry.bpv), std::to_string(ship.bpv));
+    if (entry.hullClass != ship.hullClass) {
+      note("hull class", std::to_string(entry.hullClass), std::to_string(ship.hullClass));
+    }
+    if (entry.shipType != ship.shipType) note("type", Shown(entry.shipType), Shown(ship.shipType));
+    if (entry.shipName != ship.shipName) note("name", Shown(entry.shipName), Shown(ship.shipName));
+    if (!differs.empty()) {
+      Later(e, ProblemKind::ShipEntryDiffers,
+            Cat(Which(e), " differs from the ship (object ", entryAt_[e], "): ", differs));
+    }
+  }
+
+  void Later(size_t e, ProblemKind kind, std::string message) {
+    entryProblems_.push_back(Pending{e, kind, std::move(message)});
+  }
+
+  void AddEntryProblem(Pending& pending) {
+    Add(pending.kind, entries_[pending.order].object, std::move(pending.message));
+  }
+
+  void Captain(size_t i, int32_t id, int64_t at) {
     if (at < 0) {
-      Add(ProblemKind::CaptainMissing, i, Cat("its captain, id ", ship.captainId, ", is not ", nowhere_));
+      Add(ProblemKind::CaptainMissing, i, Cat("its captain, id ", id, ", is not ", nowhere_));
       return;
     }
     const ObjectKind kind = db_.Entry(at).kind;
     if (kind != ObjectKind::Character) {
       Add(ProblemKind::CaptainNotCharacter, i,
-          Cat("its captain id ", ship.captainId, " names object ", at, ", ", Article(kind), ", not a character"));
-    }
-  }
-
-  void Entries(size_t i, const tServCharacter& character) {
-    MiscObject scratch;
-    for (size_t k = 0; k < character.ships.size(); ++k) {
-      const CharacterShipEntry& entry = character.ships[k];
-      const std::string which = Cat("ship entry ", k, " (id ", entry.shipId, ")");
-      const int64_t at = db_.index.Find(db_.objects, entry.shipId);
-      if (at < 0) {
-        Add(ProblemKind::ShipEntryMissing, i, Cat(which, " names no object ", nowhere_));
-        continue;
-      }
-      if (db_.Entry(at).kind != ObjectKind::Ship) {
-        Add(ProblemKind::ShipEntryMissing, i,
-            Cat(which, " names object ", at, ", ", Article(db_.Entry(at).kind), ", not a ship"));
-        continue;
-      }
-      const auto* ship = &std::get<tShip>(db_.ReadObject(at, scratch));
-      std::string differs;
-      const auto note = [&](std::string_view field, const std::string& mine, const std::string& theirs) {
-        differs += Cat(differs.empty() ? "" : ", ", field, " ", mine, " vs ", theirs);
-      };
-      if (entry.bpv != ship->bpv) note("bpv", std::to_string(entry.bpv), std::to_string(ship->bpv));
-      if (entry.hullClass != ship->hullClass) {
-        note("hull class", std::to_string(entry.hullClass), std::to_string(ship->hullClass));
-      }
-      if (entry.shipType != ship->shipType) note("type", Shown(entry.shipType), Shown(ship->shipType));
-      if (entry.shipName != ship->shipName) note("name", Shown(entry.shipName), Shown(ship->shipName));
-      if (!differs.empty()) {
-        Add(ProblemKind::ShipEntryDiffers, i, Cat(which, " differs from the ship (object ", at, "): ", differs));
-      }
+          Cat("its captain id ", id, " names object ", at, ", ", Article(kind), ", not a character"));
     }
   }
 
@@ -317,6 +410,10 @@ class ObjectChecks {
   CheckReport& report_;
   size_t count_;
   std::string_view nowhere_;
+  std::vector<ShipEntry> entries_;
+  // The object each entry names, or -1.
+  std::vector<int64_t> entryAt_;
+  std::vector<Pending> entryProblems_;
 };
 
 void AddProblem(CheckReport& report, ProblemKind kind, std::optional<int64_t> index, std::optional<size_t> offset,
