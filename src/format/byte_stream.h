@@ -151,6 +151,13 @@ class ByteWriter {
   }
   void WriteBytes(const uint8_t* data, size_t count) { Append(reinterpret_cast<const char*>(data), count); }
   void WriteRun(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
+  // Room for up to `count` bytes (at most a megabyte) that the caller
+  // writes in place and then counts with Commit.
+  char* Reserve(size_t count) {
+    if (count > chunkSize_ - fill_) MakeRoom(count);
+    return chunk_.get() + fill_;
+  }
+  void Commit(size_t count) { fill_ += count; }
 
   // Hands everything buffered to the sink; false once the sink has failed.
   bool Flush();
@@ -170,8 +177,29 @@ class ByteWriter {
   void Append(const char* data, size_t count) {
     if (count == 0) return;
     if (count > chunkSize_ - fill_) return AppendSlow(data, count);
-    std::memcpy(chunk_.get() + fill_, data, count);
+    char* to = chunk_.get() + fill_;
+    // A text or a number is mostly a few bytes: copied in two overlapping
+    // words rather than through a call, which costs more than the copy.
+    if (count >= 8 && count <= 16) {
+      CopyWord<uint64_t>(to, data);
+      CopyWord<uint64_t>(to + count - 8, data + count - 8);
+    } else if (count >= 4 && count < 8) {
+      CopyWord<uint32_t>(to, data);
+      CopyWord<uint32_t>(to + count - 4, data + count - 4);
+    } else if (count < 4) {
+      to[0] = data[0];
+      to[count / 2] = data[count / 2];
+      to[count - 1] = data[count - 1];
+    } else {
+      std::memcpy(to, data, count);
+    }
     fill_ += count;
+  }
+  template <class Word>
+  static void CopyWord(char* to, const char* from) {
+    Word word;
+    std::memcpy(&word, from, sizeof word);
+    std::memcpy(to, &word, sizeof word);
   }
   void AppendSlow(const char* data, size_t count);
   // Makes room for at least `count` more bytes in the chunk, passing on

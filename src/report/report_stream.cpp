@@ -5,9 +5,10 @@
 namespace campdb {
 
 ReportStream& ReportStream::operator<<(int64_t value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out_.WriteRun(std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
+  // Twenty characters hold any 64-bit number with its sign.
+  constexpr size_t kLongest = 20;
+  char* digits = out_.Reserve(kLongest);
+  out_.Commit(static_cast<size_t>(std::to_chars(digits, digits + kLongest, value).ptr - digits));
   return *this;
 }
 
