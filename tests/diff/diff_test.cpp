@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "diff/apply.h"
 #include "diff/diff.h"
@@ -111,6 +112,13 @@ std::vector<Pair> Pairs() {
     pairs.push_back({name + "_itself", a, a});
     pairs.push_back({name + "_known_edits", a, [a] { return Edited(*a(), KnownEdits); }});
     pairs.push_back({name + "_added_ship", a, [a] { return WithAddedShip(*a()); }});
+    // A single-player campaign now: the same characters' bytes read otherwise.
+    pairs.push_back({name + "_captain_published", a, [a] {
+                       return Edited(*a(), [](Json& r) {
+                         if (r["record"] == "campaign") r["captainName"] = "Vel Arden";
+                         return true;
+                       });
+                     }});
     pairs.push_back({name + "_from_the_damaged_sample", a, [layout] { return LoadSample("sample-damaged.db", layout); }});
     // The saved hostile inputs as B: whatever they hold, A becomes them.
     for (const auto& entry :
@@ -149,6 +157,23 @@ TEST_P(DiffProperties, ApplyingTheChangeSetToAWritesWhatAnUnchangedEditOfBWrites
   EXPECT_TRUE(WrittenBytes(*a) == WrittenBytes(*b));
   // Now they are the same: nothing to tell.
   EXPECT_FALSE(CompareDatabases(*a, *b, {}, nullptr).Any());
+}
+
+// B loaded alongside A, taking A's entries for the objects it holds with
+// the same bytes, is B loaded alone.
+TEST_P(DiffProperties, LoadingAlongsideAChangesNothing) {
+  const auto a = GetParam().a();
+  const std::string bytes = WrittenBytes(*GetParam().b());
+  const auto layout = a->layout == Layout::Ostrel ? testdb::Layout::Ostrel : testdb::Layout::Base;
+  LoadOutcome x;
+  LoadOutcome y;
+  const auto alone = testdb::LoadBytes(bytes, layout, &x);
+  const auto along = testdb::LoadBytes(bytes, layout, &y, a.get());
+  const auto fields = [](const ObjectEntry& e) { return std::tie(e.start, e.end, e.id, e.kind, e.verbatim, e.human); };
+  ASSERT_EQ(alone->ObjectCount(), along->ObjectCount());
+  for (int64_t i = 0; i < alone->ObjectCount(); ++i) EXPECT_TRUE(fields(alone->Entry(i)) == fields(along->Entry(i))) << i;
+  EXPECT_EQ(std::tie(x.stop, x.stopIndex, x.unloadedFrom, x.wantedPastEnd, x.endMetIn, x.endMetAt),
+            std::tie(y.stop, y.stopIndex, y.unloadedFrom, y.wantedPastEnd, y.endMetIn, y.endMetAt));
 }
 
 INSTANTIATE_TEST_SUITE_P(SamplesAndSavedInputs, DiffProperties, ::testing::ValuesIn(Pairs()),
