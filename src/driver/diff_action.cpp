@@ -164,12 +164,7 @@ int RunDiff(const ActionRequest& request, std::ostream& out, Console& console) {
     counts = CompareDatabases(a->db, b->db, ignored, [&](const Change& change) { WriteChangeLine(change, writer); });
     WriteChangeSetEnd(counts, writer);
   } else {
-    counts = CompareDatabases(a->db, b->db, ignored, nullptr);
-    WriteDiffTable(counts, writer);
-    if (!request.summary && counts.Any()) {
-      writer.WriteByte('\n');
-      CompareDatabases(a->db, b->db, ignored, [&](const Change& change) { WriteChangeText(change, writer); });
-    }
+    counts = WriteDiffText(a->db, b->db, ignored, request.summary, writer);
   }
   if (!result.Finish(out, console)) return kActionFailed;
   if (!complete) return kActionIncomplete;

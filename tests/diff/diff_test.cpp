@@ -176,6 +176,16 @@ TEST_P(DiffProperties, LoadingAlongsideAChangesNothing) {
             std::tie(y.stop, y.stopIndex, y.unloadedFrom, y.wantedPastEnd, y.endMetIn, y.endMetAt));
 }
 
+TEST_P(DiffProperties, TheTextIsTheSameWhetherTheChangesAreHeldOrFoundAgain) {
+  const auto a = GetParam().a();
+  const auto b = GetParam().b();
+  ByteWriter held;
+  ByteWriter foundAgain;
+  WriteDiffText(*a, *b, {}, false, held);
+  WriteDiffText(*a, *b, {}, false, foundAgain, 0);
+  EXPECT_EQ(held.Buffer(), foundAgain.Buffer());
+}
+
 INSTANTIATE_TEST_SUITE_P(SamplesAndSavedInputs, DiffProperties, ::testing::ValuesIn(Pairs()),
                          [](const ::testing::TestParamInfo<Pair>& info) { return info.param.name; });
 
@@ -340,6 +350,14 @@ TEST(DiffAndApplyActions, Statuses) {
       EXPECT_NE(run.diagnostics.find(row.diagnostic), std::string::npos) << run.diagnostics;
     }
   }
+  // The text: the table, then every change.
+  const auto a = LoadSample("sample-base.db", Layout::Base);
+  const auto b = LoadSample("sample-damaged.db", Layout::Base);
+  ByteWriter text;
+  WriteDiffTable(CompareDatabases(*a, *b, {}, nullptr), text);
+  text.WriteByte('\n');
+  CompareDatabases(*a, *b, {}, [&](const Change& change) { WriteChangeText(change, text); });
+  EXPECT_EQ(testing::RunTool({"--diff", "base.db", "damaged.db"}, "").transcript, text.Buffer());
   // A dry run wrote nothing; the applied empty change set wrote what an
   // unchanged Edit writes, the sample itself.
   EXPECT_TRUE(testing::ReadFile("out.db") == testing::ReadFile("base.db"));
