@@ -120,6 +120,14 @@ std::vector<Pair> Pairs() {
                        });
                      }});
     pairs.push_back({name + "_from_the_damaged_sample", a, [layout] { return LoadSample("sample-damaged.db", layout); }});
+    // A name the dump escapes otherwise than a change set's reader does.
+    const auto odd = [a] {
+      return Edited(*a(), [](Json& r) {
+        if (r["record"] == "ship" && r["objectId"] == 1102) r["shipName"] = "Mer\x7f\x01";
+        return true;
+      });
+    };
+    pairs.push_back({name + "_odd_name_renamed", odd, [odd] { return Edited(*odd(), KnownEdits); }});
     // The saved hostile inputs as B: whatever they hold, A becomes them.
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::path(CAMPDB_SOURCE_DIR) / "tests/regressions/load_database")) {
