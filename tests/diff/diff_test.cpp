@@ -98,6 +98,14 @@ bool IdsAscend(const Database& db) {
   return true;
 }
 
+// An edit that sets `member` in every record of the type (of the id, when given).
+std::function<bool(Json&)> Set(std::string record, std::string member, Json value, int32_t id = -1) {
+  return [=](Json& r) {
+    if (r["record"] == record && (id < 0 || r["objectId"] == id)) r[member] = value;
+    return true;
+  };
+}
+
 struct Pair {
   std::string name;
   std::function<std::unique_ptr<Database>()> a;
@@ -113,20 +121,11 @@ std::vector<Pair> Pairs() {
     pairs.push_back({name + "_known_edits", a, [a] { return Edited(*a(), KnownEdits); }});
     pairs.push_back({name + "_added_ship", a, [a] { return WithAddedShip(*a()); }});
     // A single-player campaign now: the same characters' bytes read otherwise.
-    pairs.push_back({name + "_captain_published", a, [a] {
-                       return Edited(*a(), [](Json& r) {
-                         if (r["record"] == "campaign") r["captainName"] = "Vel Arden";
-                         return true;
-                       });
-                     }});
+    pairs.push_back(
+        {name + "_captain_published", a, [a] { return Edited(*a(), Set("campaign", "captainName", "Vel Arden")); }});
     pairs.push_back({name + "_from_the_damaged_sample", a, [layout] { return LoadSample("sample-damaged.db", layout); }});
     // A name the dump escapes otherwise than a change set's reader does.
-    const auto odd = [a] {
-      return Edited(*a(), [](Json& r) {
-        if (r["record"] == "ship" && r["objectId"] == 1102) r["shipName"] = "Mer\x7f\x01";
-        return true;
-      });
-    };
+    const auto odd = [a] { return Edited(*a(), Set("ship", "shipName", "Mer\x7f\x01", 1102)); };
     pairs.push_back({name + "_odd_name_renamed", odd, [odd] { return Edited(*odd(), KnownEdits); }});
     // The saved hostile inputs as B: whatever they hold, A becomes them.
     for (const auto& entry :
@@ -179,7 +178,9 @@ TEST_P(DiffProperties, LoadingAlongsideAChangesNothing) {
   const auto along = testdb::LoadBytes(bytes, layout, &y, a.get());
   const auto fields = [](const ObjectEntry& e) { return std::tie(e.start, e.end, e.id, e.kind, e.verbatim, e.human); };
   ASSERT_EQ(alone->ObjectCount(), along->ObjectCount());
-  for (int64_t i = 0; i < alone->ObjectCount(); ++i) EXPECT_TRUE(fields(alone->Entry(i)) == fields(along->Entry(i))) << i;
+  for (int64_t i = 0; i < alone->ObjectCount(); ++i) {
+    EXPECT_TRUE(fields(alone->Entry(i)) == fields(along->Entry(i))) << i;
+  }
   EXPECT_EQ(std::tie(x.stop, x.stopIndex, x.unloadedFrom, x.wantedPastEnd, x.endMetIn, x.endMetAt),
             std::tie(y.stop, y.stopIndex, y.unloadedFrom, y.wantedPastEnd, y.endMetIn, y.endMetAt));
 }
@@ -187,8 +188,7 @@ TEST_P(DiffProperties, LoadingAlongsideAChangesNothing) {
 TEST_P(DiffProperties, TheTextIsTheSameWhetherTheChangesAreHeldOrFoundAgain) {
   const auto a = GetParam().a();
   const auto b = GetParam().b();
-  ByteWriter held;
-  ByteWriter foundAgain;
+  ByteWriter held, foundAgain;
   WriteDiffText(*a, *b, {}, false, held);
   WriteDiffText(*a, *b, {}, false, foundAgain, 0);
   EXPECT_EQ(held.Buffer(), foundAgain.Buffer());

@@ -19,8 +19,7 @@ inline campdb::Layout ToolLayout(Layout layout) {
   return layout == Layout::Ostrel ? campdb::Layout::Ostrel : campdb::Layout::Base;
 }
 
-// A database loaded from a copy of the bytes, which it keeps (alongside
-// `like`, when given).
+// A database loaded from a copy of the bytes, which it keeps; alongside `like` when given.
 inline std::unique_ptr<campdb::Database> LoadBytes(const Bytes& bytes, Layout layout, LoadOutcome* outcome = nullptr,
                                                    const campdb::Database* like = nullptr) {
   auto db = std::make_unique<campdb::Database>();
