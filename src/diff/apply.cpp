@@ -239,12 +239,13 @@ class ChangeSetReader {
   simdjson::dom::parser parser_;
 };
 
-// A record of the database as the dump writes it, members parsed.
+// A record of the database as the dump writes it, with the places of its
+// members. Only the values a change names are read as JSON, and only when
+// their text is not the change's.
 struct DatabaseRecord {
   RecordLine line;
-  simdjson::dom::parser parser;
-  simdjson::dom::object members;
   bool present = false;
+  simdjson::dom::parser parser;
 
   template <class Dump>
   void Take(Dump&& dump) {
@@ -252,8 +253,22 @@ struct DatabaseRecord {
     line.members.clear();
     dump(out, &line.members);
     line.text = out.TakeBuffer();
-    element root;
-    present = parser.parse(line.text).get(root) == simdjson::SUCCESS && root.get_object().get(members) == simdjson::SUCCESS;
+    present = true;
+  }
+  // Whether `given` means what the member's value in the record means:
+  // the same text, or the same value once read (whatever their escapes).
+  bool Holds(const MemberSpan& member, const element& given) {
+    const std::string_view held = line.Value(member);
+    element value;
+    return simdjson::to_string(given) == held ||
+           (parser.parse(held.data(), held.size()).get(value) == simdjson::SUCCESS && SameValue(given, value));
+  }
+  // The member's value as a change set writes it.
+  std::string Written(const MemberSpan& member) {
+    const std::string_view held = line.Value(member);
+    element value;
+    return parser.parse(held.data(), held.size()).get(value) == simdjson::SUCCESS ? simdjson::to_string(value)
+                                                                                 : std::string(held);
   }
 };
 
@@ -392,24 +407,23 @@ class Applier {
                                                                                     : std::string();
     };
     for (auto member : side) {
-      element there;
-      const bool held = current_.members.at_key(member.key).get(there) == simdjson::SUCCESS;
-      if (held && SameValue(member.value, there)) continue;
+      const MemberSpan* held = current_.line.Find(member.key);
+      if (held != nullptr && current_.Holds(*held, member.value)) continue;
       Conflict conflict = Against(change);
       conflict.member = std::string(member.key);
       conflict.before = simdjson::to_string(member.value);
-      conflict.database = held ? simdjson::to_string(there) : std::string();
+      conflict.database = held != nullptr ? current_.Written(*held) : std::string();
       conflict.after = afterText(member.key);
       outcome_.conflicts.push_back(std::move(conflict));
     }
     if (!whole) return;
-    for (auto member : current_.members) {
+    for (const MemberSpan& member : current_.line.members) {
       element given;
-      if (member.key == "record" || side.at_key(member.key).get(given) == simdjson::SUCCESS) continue;
+      if (side.at_key(member.name).get(given) == simdjson::SUCCESS) continue;
       Conflict conflict = Against(change);
-      conflict.member = std::string(member.key);
-      conflict.database = simdjson::to_string(member.value);
-      conflict.after = afterText(member.key);
+      conflict.member = std::string(member.name);
+      conflict.database = current_.Written(member);
+      conflict.after = afterText(member.name);
       outcome_.conflicts.push_back(std::move(conflict));
     }
   }
@@ -457,15 +471,15 @@ class Applier {
         Compare(change, beforeObject, false, &afterObject);
         // Members only after names must not be in the database, but as after.
         for (auto member : afterObject) {
-          element there;
           element given;
-          if (beforeObject.at_key(member.key).get(given) == simdjson::SUCCESS ||
-              current_.members.at_key(member.key).get(there) != simdjson::SUCCESS || SameValue(there, member.value)) {
+          const MemberSpan* held = current_.line.Find(member.key);
+          if (beforeObject.at_key(member.key).get(given) == simdjson::SUCCESS || held == nullptr ||
+              current_.Holds(*held, member.value)) {
             continue;
           }
           Conflict conflict = Against(change);
           conflict.member = std::string(member.key);
-          conflict.database = simdjson::to_string(there);
+          conflict.database = current_.Written(*held);
           conflict.after = simdjson::to_string(member.value);
           outcome_.conflicts.push_back(std::move(conflict));
         }

@@ -19,11 +19,6 @@ RecordKind KindOfObject(ObjectKind kind) {
   return static_cast<RecordKind>(static_cast<int>(RecordKind::News) + static_cast<int>(kind));
 }
 
-bool SameFacts(const CampaignFacts& a, const CampaignFacts& b) {
-  return a.currentEra == b.currentEra && a.singlePlayerCampaign == b.singlePlayerCampaign &&
-         a.publishedCaptainName == b.publishedCaptainName;
-}
-
 // A pair of objects with the same (id, occurrence), or one without a partner.
 struct ObjectPair {
   int64_t a = -1;
@@ -36,7 +31,7 @@ class Comparer {
  public:
   Comparer(const Database& a, const Database& b, const IgnoredMembers& ignored,
            const std::function<void(const Change&)>& visit)
-      : a_(a), b_(b), ignored_(ignored), visit_(visit), sameFacts_(SameFacts(a.facts, b.facts)) {}
+      : a_(a), b_(b), ignored_(ignored), visit_(visit), sameFacts_(a.facts == b.facts) {}
 
   DiffCounts Run() {
     Pair(RecordKind::Header, 0, 0, [&](ByteWriter& out, auto* members) {

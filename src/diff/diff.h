@@ -95,6 +95,15 @@ DiffCounts CompareDatabases(const Database& a, const Database& b, const IgnoredM
 void WriteDiffTable(const DiffCounts& counts, ByteWriter& out);
 void WriteChangeText(const Change& change, ByteWriter& out);
 
+// The most text of changes WriteDiffText holds by default.
+inline constexpr size_t kHeldChangeText = size_t{4} << 20;
+// Compares `a` with `b` and writes the text form. The table goes first but
+// counts every change, so the changes' text is held as they are found, up
+// to `held` bytes, and written after it; when there is more, the changes
+// are found again for it. Returns the counts.
+DiffCounts WriteDiffText(const Database& a, const Database& b, const IgnoredMembers& ignored, bool summaryOnly,
+                         ByteWriter& out, size_t held = kHeldChangeText);
+
 inline constexpr std::string_view kChangeSetFormat = "campdb-changes";
 inline constexpr int kChangeSetVersion = 1;
 

@@ -165,6 +165,31 @@ void WriteChangeText(const Change& change, ByteWriter& out) {
   }
 }
 
+DiffCounts WriteDiffText(const Database& a, const Database& b, const IgnoredMembers& ignored, bool summaryOnly,
+                         ByteWriter& out, size_t held) {
+  ByteWriter text;
+  bool overflowed = false;
+  const auto hold = [&](const Change& change) {
+    if (overflowed) return;
+    WriteChangeText(change, text);
+    if (text.Length() > held) {
+      overflowed = true;
+      text.TakeBuffer();
+    }
+  };
+  const DiffCounts counts =
+      CompareDatabases(a, b, ignored, summaryOnly ? std::function<void(const Change&)>() : hold);
+  WriteDiffTable(counts, out);
+  if (summaryOnly || !counts.Any()) return counts;
+  out.WriteByte('\n');
+  if (overflowed) {
+    CompareDatabases(a, b, ignored, [&](const Change& change) { WriteChangeText(change, out); });
+  } else {
+    out.WriteRun(text.Buffer());
+  }
+  return counts;
+}
+
 void WriteChangeSetStart(Layout layout, const DatabaseName& from, const DatabaseName& to, ByteWriter& out) {
   JsonWriter json(out);
   json.BeginObject();

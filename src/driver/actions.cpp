@@ -375,7 +375,7 @@ void PrintUsage(Console& console) {
 }
 
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
-                                         Console& console, ProgressLine* progress) {
+                                         Console& console, ProgressLine* progress, const Database* like) {
   int error = 0;
   auto image = ReadActionInput(name, &error);
   const std::string_view shown = ShownName(name, false);
@@ -412,7 +412,7 @@ std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<
    private:
     ProgressLine* progress_;
   } observer(progress);
-  loaded->outcome = LoadDatabase(loaded->db, observer);
+  loaded->outcome = LoadDatabase(loaded->db, observer, like);
   return loaded;
 }
 

@@ -106,9 +106,12 @@ struct LoadedInput {
 // (status 2), or its layout cannot be told and none was given while
 // `needLayout` (status 2, too). When the layout cannot be told and is not
 // needed, the base layout is read. `progress`, when given, follows the
-// objects as they are read.
+// objects as they are read. `like`, a database loaded before that this one
+// is expected to share most objects with, lets the load take those objects
+// as they are there rather than read them (see LoadDatabase).
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
-                                         Console& console, ProgressLine* progress = nullptr);
+                                         Console& console, ProgressLine* progress = nullptr,
+                                         const Database* like = nullptr);
 
 // Where an action puts the info files of the database it writes.
 struct InfoPlacement {

@@ -134,7 +134,8 @@ int RunDiff(const ActionRequest& request, std::ostream& out, Console& console) {
   const std::string& nameB = request.files[1];
   auto a = LoadForAction(nameA, request.layout, true, console, request.progress);
   if (!a) return kActionNoInput;
-  auto b = LoadForAction(nameB, request.layout, true, console, request.progress);
+  // B is mostly A's objects: those it holds unchanged are not read again.
+  auto b = LoadForAction(nameB, request.layout, true, console, request.progress, &a->db);
   if (!b) return kActionNoInput;
   if (a->db.layout != b->db.layout) {
     console.Diagnostic(Cat(nameA, " is in the ", LayoutName(a->db.layout), " layout and ", nameB, " in the ",
@@ -163,12 +164,7 @@ int RunDiff(const ActionRequest& request, std::ostream& out, Console& console) {
     counts = CompareDatabases(a->db, b->db, ignored, [&](const Change& change) { WriteChangeLine(change, writer); });
     WriteChangeSetEnd(counts, writer);
   } else {
-    counts = CompareDatabases(a->db, b->db, ignored, nullptr);
-    WriteDiffTable(counts, writer);
-    if (!request.summary && counts.Any()) {
-      writer.WriteByte('\n');
-      CompareDatabases(a->db, b->db, ignored, [&](const Change& change) { WriteChangeText(change, writer); });
-    }
+    counts = WriteDiffText(a->db, b->db, ignored, request.summary, writer);
   }
   if (!result.Finish(out, console)) return kActionFailed;
   if (!complete) return kActionIncomplete;

@@ -1,6 +1,7 @@
 #include "format/database.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace campdb {
 
@@ -17,9 +18,50 @@ void NoteEnd(const ByteReader& in, LoadOutcome& outcome, LoadOutcome::Part part,
   outcome.endMetAt = at;
 }
 
+// Walks the objects of a database loaded before alongside the ones being
+// read, to tell when an object's bytes are those of its counterpart there.
+class Counterparts {
+ public:
+  Counterparts(const Database* like, const Database& db)
+      : like_(like != nullptr && like->layout == db.layout && like->facts == db.facts ? like : nullptr) {}
+
+  // The entry of the counterpart of the object framed at `frame.start`,
+  // when it is read whole from exactly the same bytes, which `in` then moves
+  // past; else nullptr.
+  const ObjectEntry* Take(ByteReader& in, const ObjectFrame& frame) {
+    if (like_ == nullptr || next_ >= like_->ObjectCount() || in.WantedPastEnd()) return nullptr;
+    const ObjectEntry& entry = like_->Entry(next_);
+    const uint64_t length = entry.end - entry.start;
+    if (!entry.verbatim || length > in.Size() - frame.start || like_->KeptObject(next_) != nullptr ||
+        std::memcmp(like_->source.data.get() + entry.start, in.Slice(frame.start, frame.start + length).data(),
+                    length) != 0) {
+      return nullptr;
+    }
+    in.Skip(length - (in.Position() - frame.start));
+    ++next_;
+    return &entry;
+  }
+
+  // An object read with `id` had no counterpart of the same bytes: the
+  // next is looked for after the object of that id (one changed in place,
+  // or objects removed before it), or where it was (an object added).
+  void Read(int32_t id) {
+    if (like_ == nullptr) return;
+    if (next_ < like_->ObjectCount() && like_->Entry(next_).id == id) {
+      ++next_;
+    } else if (const int64_t found = like_->FindObjectById(id); found >= 0) {
+      next_ = found + 1;
+    }
+  }
+
+ private:
+  const Database* like_;
+  int64_t next_ = 0;
+};
+
 }  // namespace
 
-LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
+LoadOutcome LoadDatabase(Database& db, LoadObserver& observer, const Database* like) {
   using Part = LoadOutcome::Part;
   LoadOutcome outcome;
   ByteReader in(db.source.Bytes());
@@ -80,8 +122,10 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
   db.objects.reserve(std::min(static_cast<size_t>(db.capacity), in.Remaining() / kModestObjectBytes));
   outcome.unloadedFrom = in.Position();
   // Each object is read whole, to find where it ends and what it is, then
-  // only where it lies is kept.
+  // only where it lies is kept; alongside `like`, one with the bytes of its
+  // counterpart there is not read but takes that object's entry.
   MiscObject scratch;
+  Counterparts counterparts(like, db);
   while (static_cast<int64_t>(db.objects.size()) < db.capacity) {
     const auto index = static_cast<int64_t>(db.objects.size());
     const ObjectFrame frame = ReadObjectFrame(in);
@@ -92,16 +136,23 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer) {
       outcome.stopIndex = index;
       break;
     }
-    const bool whole = ReadObjectBodyInto(in, frame, context, scratch);
-    NoteEnd(in, outcome, Part::Objects, index);
-    ObjectEntry& entry = db.objects.emplace_back();
-    entry.start = frame.start;
-    entry.end = in.Position();
-    entry.id = ObjectIdOf(scratch);
-    entry.kind = frame.kind;
-    entry.verbatim = whole && !in.WantedPastEnd();
-    const auto* character = std::get_if<tServCharacter>(&scratch);
-    entry.human = character != nullptr && character->isHuman;
+    if (const ObjectEntry* same = counterparts.Take(in, frame)) {
+      ObjectEntry& entry = db.objects.emplace_back(*same);
+      entry.start = frame.start;
+      entry.end = in.Position();
+    } else {
+      const bool whole = ReadObjectBodyInto(in, frame, context, scratch);
+      NoteEnd(in, outcome, Part::Objects, index);
+      ObjectEntry& entry = db.objects.emplace_back();
+      entry.start = frame.start;
+      entry.end = in.Position();
+      entry.id = ObjectIdOf(scratch);
+      entry.kind = frame.kind;
+      entry.verbatim = whole && !in.WantedPastEnd();
+      const auto* character = std::get_if<tServCharacter>(&scratch);
+      entry.human = character != nullptr && character->isHuman;
+      counterparts.Read(entry.id);
+    }
     observer.ObjectRead(index, frame, in.Position());
     outcome.unloadedFrom = in.Position();
   }

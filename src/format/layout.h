@@ -32,6 +32,9 @@ struct CampaignFacts {
   // The captain's name as the campaign record holds it (a view into the same
   // storage as the record's texts).
   Text publishedCaptainName;
+
+  // The same facts tell every reader after the campaign record the same.
+  bool operator==(const CampaignFacts&) const = default;
 };
 
 }  // namespace campdb

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "diff/apply.h"
 #include "diff/diff.h"
@@ -97,6 +98,14 @@ bool IdsAscend(const Database& db) {
   return true;
 }
 
+// An edit that sets `member` in every record of the type (of the id, when given).
+std::function<bool(Json&)> Set(std::string record, std::string member, Json value, int32_t id = -1) {
+  return [=](Json& r) {
+    if (r["record"] == record && (id < 0 || r["objectId"] == id)) r[member] = value;
+    return true;
+  };
+}
+
 struct Pair {
   std::string name;
   std::function<std::unique_ptr<Database>()> a;
@@ -111,7 +120,13 @@ std::vector<Pair> Pairs() {
     pairs.push_back({name + "_itself", a, a});
     pairs.push_back({name + "_known_edits", a, [a] { return Edited(*a(), KnownEdits); }});
     pairs.push_back({name + "_added_ship", a, [a] { return WithAddedShip(*a()); }});
+    // A single-player campaign now: the same characters' bytes read otherwise.
+    pairs.push_back(
+        {name + "_captain_published", a, [a] { return Edited(*a(), Set("campaign", "captainName", "Vel Arden")); }});
     pairs.push_back({name + "_from_the_damaged_sample", a, [layout] { return LoadSample("sample-damaged.db", layout); }});
+    // A name the dump escapes otherwise than a change set's reader does.
+    const auto odd = [a] { return Edited(*a(), Set("ship", "shipName", "Mer\x7f\x01", 1102)); };
+    pairs.push_back({name + "_odd_name_renamed", odd, [odd] { return Edited(*odd(), KnownEdits); }});
     // The saved hostile inputs as B: whatever they hold, A becomes them.
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::path(CAMPDB_SOURCE_DIR) / "tests/regressions/load_database")) {
@@ -149,6 +164,34 @@ TEST_P(DiffProperties, ApplyingTheChangeSetToAWritesWhatAnUnchangedEditOfBWrites
   EXPECT_TRUE(WrittenBytes(*a) == WrittenBytes(*b));
   // Now they are the same: nothing to tell.
   EXPECT_FALSE(CompareDatabases(*a, *b, {}, nullptr).Any());
+}
+
+// B loaded alongside A, taking A's entries for the objects it holds with
+// the same bytes, is B loaded alone.
+TEST_P(DiffProperties, LoadingAlongsideAChangesNothing) {
+  const auto a = GetParam().a();
+  const std::string bytes = WrittenBytes(*GetParam().b());
+  const auto layout = a->layout == Layout::Ostrel ? testdb::Layout::Ostrel : testdb::Layout::Base;
+  LoadOutcome x;
+  LoadOutcome y;
+  const auto alone = testdb::LoadBytes(bytes, layout, &x);
+  const auto along = testdb::LoadBytes(bytes, layout, &y, a.get());
+  const auto fields = [](const ObjectEntry& e) { return std::tie(e.start, e.end, e.id, e.kind, e.verbatim, e.human); };
+  ASSERT_EQ(alone->ObjectCount(), along->ObjectCount());
+  for (int64_t i = 0; i < alone->ObjectCount(); ++i) {
+    EXPECT_TRUE(fields(alone->Entry(i)) == fields(along->Entry(i))) << i;
+  }
+  EXPECT_EQ(std::tie(x.stop, x.stopIndex, x.unloadedFrom, x.wantedPastEnd, x.endMetIn, x.endMetAt),
+            std::tie(y.stop, y.stopIndex, y.unloadedFrom, y.wantedPastEnd, y.endMetIn, y.endMetAt));
+}
+
+TEST_P(DiffProperties, TheTextIsTheSameWhetherTheChangesAreHeldOrFoundAgain) {
+  const auto a = GetParam().a();
+  const auto b = GetParam().b();
+  ByteWriter held, foundAgain;
+  WriteDiffText(*a, *b, {}, false, held);
+  WriteDiffText(*a, *b, {}, false, foundAgain, 0);
+  EXPECT_EQ(held.Buffer(), foundAgain.Buffer());
 }
 
 INSTANTIATE_TEST_SUITE_P(SamplesAndSavedInputs, DiffProperties, ::testing::ValuesIn(Pairs()),
@@ -315,6 +358,14 @@ TEST(DiffAndApplyActions, Statuses) {
       EXPECT_NE(run.diagnostics.find(row.diagnostic), std::string::npos) << run.diagnostics;
     }
   }
+  // The text: the table, then every change.
+  const auto a = LoadSample("sample-base.db", Layout::Base);
+  const auto b = LoadSample("sample-damaged.db", Layout::Base);
+  ByteWriter text;
+  WriteDiffTable(CompareDatabases(*a, *b, {}, nullptr), text);
+  text.WriteByte('\n');
+  CompareDatabases(*a, *b, {}, [&](const Change& change) { WriteChangeText(change, text); });
+  EXPECT_EQ(testing::RunTool({"--diff", "base.db", "damaged.db"}, "").transcript, text.Buffer());
   // A dry run wrote nothing; the applied empty change set wrote what an
   // unchanged Edit writes, the sample itself.
   EXPECT_TRUE(testing::ReadFile("out.db") == testing::ReadFile("base.db"));

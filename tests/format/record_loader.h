@@ -19,15 +19,16 @@ inline campdb::Layout ToolLayout(Layout layout) {
   return layout == Layout::Ostrel ? campdb::Layout::Ostrel : campdb::Layout::Base;
 }
 
-// A database loaded from a copy of the bytes, which it keeps.
-inline std::unique_ptr<campdb::Database> LoadBytes(const Bytes& bytes, Layout layout, LoadOutcome* outcome = nullptr) {
+// A database loaded from a copy of the bytes, which it keeps; alongside `like` when given.
+inline std::unique_ptr<campdb::Database> LoadBytes(const Bytes& bytes, Layout layout, LoadOutcome* outcome = nullptr,
+                                                   const campdb::Database* like = nullptr) {
   auto db = std::make_unique<campdb::Database>();
   db->layout = ToolLayout(layout);
   db->source.data = std::make_unique<uint8_t[]>(bytes.size());
   if (!bytes.empty()) std::memcpy(db->source.data.get(), bytes.data(), bytes.size());
   db->source.size = bytes.size();
   LoadObserver quiet;
-  const LoadOutcome loaded = LoadDatabase(*db, quiet);
+  const LoadOutcome loaded = LoadDatabase(*db, quiet, like);
   if (outcome != nullptr) *outcome = loaded;
   return db;
 }
