@@ -3,7 +3,9 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "diff/diff.h"
 #include "json/json_writer.h"
@@ -32,15 +34,22 @@ std::string Identity(const Change& change) {
     const MemberSpan* member = line.Find(name);
     return member != nullptr ? std::string(line.Value(*member)) : std::string();
   };
+  // Built by appending, the way g++ 12 does not mistake for an overlapping
+  // copy.
+  const auto joined = [](std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const std::string_view piece : pieces) text += piece;
+    return text;
+  };
   switch (change.record) {
     case RecordKind::Character:
-      return " " + value("characterName");
+      return joined({" ", value("characterName")});
     case RecordKind::Ship:
-      return " " + value("shipType") + " " + value("shipName");
+      return joined({" ", value("shipType"), " ", value("shipName")});
     case RecordKind::Bid:
-      return " " + value("shipName");
+      return joined({" ", value("shipName")});
     case RecordKind::Hex:
-      return " (" + value("hexX") + "," + value("hexY") + ")";
+      return joined({" (", value("hexX"), ",", value("hexY"), ")"});
     default:
       return {};
   }
@@ -51,7 +60,10 @@ void PutKey(const Change& change, ByteWriter& out) {
   if (change.record == RecordKind::Hex || IsObjectKind(change.record)) {
     Put(out, " ");
     Put(out, std::to_string(change.key));
-    if (change.occurrence > 0) Put(out, "#" + std::to_string(change.occurrence + 1));
+    if (change.occurrence > 0) {
+      Put(out, "#");
+      Put(out, std::to_string(change.occurrence + 1));
+    }
   }
 }
 

@@ -60,20 +60,20 @@ class ResultOutput {
 
 std::string KeyText(RecordKind record, int64_t key, int64_t occurrence) {
   std::string text(RecordKindName(record));
-  if (record == RecordKind::Hex || IsObjectKind(record)) text += " " + std::to_string(key);
-  if (occurrence > 0) text += "#" + std::to_string(occurrence + 1);
+  if (record == RecordKind::Hex || IsObjectKind(record)) text += Cat(" ", key);
+  if (occurrence > 0) text += Cat("#", occurrence + 1);
   return text;
 }
 
 void WriteConflict(const Conflict& conflict, bool json, ByteWriter& out) {
   if (!json) {
-    std::string line = "conflict: " + KeyText(conflict.record, conflict.key, conflict.occurrence);
+    std::string line = Cat("conflict: ", KeyText(conflict.record, conflict.key, conflict.occurrence));
     if (!conflict.member.empty()) {
       const auto shown = [](const std::string& value) { return value.empty() ? std::string("(none)") : value; };
-      line += " member " + conflict.member + ": change set before " + shown(conflict.before) + ", database " +
-              shown(conflict.database) + ", change set after " + shown(conflict.after);
+      line += Cat(" member ", conflict.member, ": change set before ", shown(conflict.before), ", database ",
+                  shown(conflict.database), ", change set after ", shown(conflict.after));
     } else {
-      line += ": " + conflict.why;
+      line += Cat(": ", conflict.why);
     }
     out.WriteRun(line + "\n");
     return;

@@ -114,7 +114,10 @@ struct Pair {
 
 std::vector<Pair> Pairs() {
   std::vector<Pair> pairs;
-  for (const auto& [sample, layout] : {std::pair{"sample-base.db", Layout::Base}, {"sample-ostrel.db", Layout::Ostrel}}) {
+  for (const auto& samplePair : {std::pair{"sample-base.db", Layout::Base}, {"sample-ostrel.db", Layout::Ostrel}}) {
+    // Plain names: clang 14 cannot capture a structured binding in a lambda.
+    const char* const sample = samplePair.first;
+    const Layout layout = samplePair.second;
     const std::string name = layout == Layout::Base ? "base" : "ostrel";
     const auto a = [sample, layout] { return LoadSample(sample, layout); };
     pairs.push_back({name + "_itself", a, a});
