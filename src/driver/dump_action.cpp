@@ -124,6 +124,9 @@ int RunRestore(const ActionRequest& request, std::ostream&, Console& console) {
   InfoPlacement info = placement;
   info.withheld = InfoFilesWithheldByRecords(db);
   if (!WriteActionDatabase(db, outputName, dump.Identity(), info, console, db.unloaded)) return kActionFailed;
+  // The restored records go before the written file is read back, so that
+  // the two are never in memory together.
+  db = Database();
   SayWhatWasWritten(outputName, console);
   return kActionOk;
 }
