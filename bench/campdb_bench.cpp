@@ -14,6 +14,10 @@
 //   map     a whole campdb --map --shade econ run: detect the layout, load,
 //           write the picture of the map (its size is shown below the
 //           table);
+//   check   a whole --check run;
+//   repair  a whole --repair run: load, check, write the repaired database
+//           and its info files (problems it leaves alone are no failure);
+//   sqlite  a whole --sqlite run: load, write the SQLite file;
 // and for the text form, against a copy of the dump file itself:
 //   copy-dump  the dump file (made once beforehand) copied as above;
 //   dump       a whole --dump run: load, write the dump;
@@ -42,6 +46,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -321,6 +326,23 @@ int main(int argc, char** argv) {
     if (wanted("report")) f.rows.push_back({"report", Measure(repeat, {reportOut}, [&] {
                         return Tool({"campdb", input, reportOut}, variant + "R\n");
                       })});
+    // --check and --repair say by their status what they found; only a
+    // failure to do the job counts as one here.
+    const auto found = [](ChildResult r, std::initializer_list<int> fine) {
+      if (std::find(fine.begin(), fine.end(), r.status) != fine.end()) r.status = 0;
+      return r;
+    };
+    if (wanted("check")) f.rows.push_back({"check", Measure(repeat, {}, [&] {
+                        return found(Tool({"campdb", "--check", input}, ""), {1, 2});
+                      })});
+    const std::string repairOut = "bench-repair.db";
+    if (wanted("repair")) f.rows.push_back({"repair", Measure(repeat, {repairOut, infoFiles[0], infoFiles[1]}, [&] {
+                        return found(Tool({"campdb", "--repair", input, repairOut}, ""), {1, 4, 5});
+                      })});
+    const std::string sqliteOut = "bench.sqlite";
+    if (wanted("sqlite")) f.rows.push_back({"sqlite", Measure(repeat, {sqliteOut}, [&] {
+                        return Tool({"campdb", "--sqlite", input, sqliteOut}, "");
+                      })});
     const std::string mapOut = "bench-map.svg";
     if (wanted("map")) f.rows.push_back({"map", Measure(repeat, {mapOut}, [&] { return Map(input, mapOut); })});
     if (wanted("detect")) f.detectSeconds = DetectionSeconds(input, repeat);
@@ -347,8 +369,8 @@ int main(int argc, char** argv) {
     if (wanted("restore")) f.rows.push_back({"restore", Measure(repeat, {restoreOut, infoFiles[0], infoFiles[1]}, [&] {
                         return Tool({"campdb", "--restore", dumpFile, restoreOut}, "");
                       })});
-    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, mapOut, infoFiles[0], infoFiles[1],
-                                    dumpFile, dumpCopy, dumpOut, restoreOut}) {
+    for (const std::string& name : {copyOut, cleanOut, editOut, reportOut, repairOut, sqliteOut, mapOut, infoFiles[0],
+                                    infoFiles[1], dumpFile, dumpCopy, dumpOut, restoreOut}) {
       ::unlink(name.c_str());
     }
     if (const Measurement* load = Find(f, "load")) {
