@@ -3,9 +3,10 @@
 //   campdb-bench [--repeat N] [--ostrel] [--workdir DIR] [--only JOB,...] DATABASE...
 //
 // For every database, in one run, it times
-//   copy    the physical reference: the file read into memory with one read
-//           and written to a new file with one write (then synced, as the
-//           tool syncs its output database), nothing else;
+//   copy    the physical reference: the file read into memory as the tool
+//           reads it (into the same kind of buffer) and written to a new
+//           file with one write (then synced, as the tool syncs its output
+//           database), nothing else;
 //   load    reading and parsing the whole database, as the tool does before
 //           any job;
 //   clean   a whole Clean run: load, clean, write the new database;
@@ -137,16 +138,6 @@ Measurement Measure(int repeat, const std::vector<std::string>& outputs, const s
 
 // --- the operations ---------------------------------------------------------
 
-bool ReadAll(int fd, char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t got = ::read(fd, data, size);
-    if (got <= 0) return false;
-    data += got;
-    size -= static_cast<size_t>(got);
-  }
-  return true;
-}
-
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
     const ssize_t put = ::write(fd, data, size);
@@ -159,17 +150,15 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 ChildResult Copy(const std::string& input, const std::string& output) {
   ChildResult r;
-  const int in = ::open(input.c_str(), O_RDONLY);
-  struct stat st {};
-  if (in < 0 || ::fstat(in, &st) != 0) return {-1, 1};
-  const auto size = static_cast<size_t>(st.st_size);
-  const std::unique_ptr<char[]> data(new char[size]);
-  const bool read = ReadAll(in, data.get(), size);
-  ::close(in);
+  // Read as the tool reads its input, into the same kind of buffer, so that
+  // the two pay the same for the memory the file is read into.
+  const auto image = campdb::ReadInputImage(input);
+  if (!image) return {-1, 1};
+  const auto* data = reinterpret_cast<const char*>(image->bytes.data.get());
   const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  bool written = out >= 0 && WriteAll(out, data.get(), size) && ::fsync(out) == 0;
+  bool written = out >= 0 && WriteAll(out, data, image->bytes.size) && ::fsync(out) == 0;
   if (out >= 0 && ::close(out) != 0) written = false;
-  r.status = read && written ? 0 : 1;
+  r.status = written ? 0 : 1;
   return r;
 }
 
