@@ -73,10 +73,12 @@ std::string Article(ObjectKind kind) {
 // stopped.
 class CheckWalk final : public LoadObserver {
  public:
-  // Only the records before the misc objects are looked at unless `objects`.
-  CheckWalk(Database& db, CheckReport& report, bool objects = true)
+  // Only the records before the misc objects are looked at unless `objects`;
+  // the characters' ship entries go to `entries`.
+  CheckWalk(Database& db, CheckReport& report, LoadedShipEntries& entries, bool objects = true)
       : db_(db),
         report_(report),
+        entries_(entries),
         bytes_(db.source.Bytes()),
         context_{db.layout, &db.facts, &store_},
         objects_(objects) {}
@@ -114,6 +116,15 @@ class CheckWalk final : public LoadObserver {
       return;
     }
     InspectObject(index, frame.start);
+  }
+  void ObjectParsed(int64_t index, const MiscObject& object) override {
+    const auto* character = std::get_if<tServCharacter>(&object);
+    if (character == nullptr) return;
+    for (size_t k = 0; k < character->ships.size(); ++k) {
+      const CharacterShipEntry& entry = character->ships[k];
+      entries_.entries.push_back(ShipEntryCopy{static_cast<size_t>(index), static_cast<uint32_t>(k), entry.shipId,
+                                               entry.bpv, entry.hullClass, entry.shipType, entry.shipName});
+    }
   }
   void ObjectsAnnounced(int64_t count) override { announced_ = count; }
   void FrameFailed(const ObjectFrame& frame) override {
@@ -198,6 +209,7 @@ class CheckWalk final : public LoadObserver {
 
   Database& db_;
   CheckReport& report_;
+  LoadedShipEntries& entries_;
   std::span<const uint8_t> bytes_;
   // Where a ship's systems block cut by the end of the file is kept while
   // it is read again.
@@ -207,6 +219,59 @@ class CheckWalk final : public LoadObserver {
   std::vector<size_t> starts_;
   int64_t announced_ = 0;
   int64_t wholeRecords_ = 0;
+};
+
+// Reads a record's fields as far as the one named `last`, and no further:
+// every field after it is left as it was.
+class LeadingFields {
+ public:
+  LeadingFields(FieldReader& reader, std::string_view last) : reader_(reader), last_(last) {}
+
+  void Head(ObjectHead& head) {
+    if (!done_) reader_.Head(head);
+  }
+  void Int32(const char* name, int32_t& value) {
+    Take(name, [&] { reader_.Int32(name, value); });
+  }
+  void Byte(const char* name, uint8_t& value) {
+    Take(name, [&] { reader_.Byte(name, value); });
+  }
+  template <size_t N>
+  void Run(const char* name, std::array<uint8_t, N>& run) {
+    Take(name, [&] { reader_.Run(name, run); });
+  }
+  void String(const char* name, Text& text) {
+    Take(name, [&] { reader_.String(name, text); });
+  }
+  void Block(const char* name, Text& block) {
+    Take(name, [&] { reader_.Block(name, block); });
+  }
+  template <class Body>
+  void Group(const char*, Body&& body) {
+    if (!done_) body(*this);
+  }
+  template <class T, size_t N, class Entry>
+  void FixedList(const char*, std::array<T, N>& list, Entry&& entry) {
+    for (T& item : list) {
+      if (done_) return;
+      entry(*this, item);
+    }
+  }
+  void Tail(Text& tail) {
+    if (!done_) reader_.Tail(tail);
+  }
+
+ private:
+  template <class Read>
+  void Take(const char* name, Read&& read) {
+    if (done_) return;
+    read();
+    done_ = name != nullptr && name == last_;
+  }
+
+  FieldReader& reader_;
+  std::string_view last_;
+  bool done_ = false;
 };
 
 // The checks that look at the objects as loaded, side by side.
@@ -220,10 +285,12 @@ class CheckWalk final : public LoadObserver {
 // turn.
 class ObjectChecks {
  public:
-  ObjectChecks(const Database& db, const std::vector<size_t>& starts, bool allLoaded, CheckReport& report)
+  ObjectChecks(const Database& db, const std::vector<size_t>& starts, bool allLoaded, CheckReport& report,
+               LoadedShipEntries* loaded)
       : db_(db),
         starts_(starts),
         report_(report),
+        loaded_(loaded),
         count_(std::min(db.objects.size(), starts.size())),
         // Where loading stopped early, what is not found may be among the
         // objects not loaded.
@@ -236,18 +303,24 @@ class ObjectChecks {
     const auto ships = static_cast<size_t>(
         std::count_if(db_.objects.begin(), db_.objects.begin() + static_cast<std::ptrdiff_t>(count_),
                       [](const ObjectEntry& object) { return object.kind == ObjectKind::Ship; }));
-    entries_.reserve(ships);
-    ReadEntries();
+    if (loaded_ != nullptr) {
+      // Those of characters beyond the objects checked are not wanted.
+      entries_ = std::move(loaded_->entries);
+      while (!entries_.empty() && entries_.back().object >= count_) entries_.pop_back();
+    } else {
+      entries_.reserve(ships);
+      ReadEntries();
+    }
     const std::vector<std::pair<int64_t, size_t>> byShip = EntriesByShip();
     std::vector<size_t> captainOf;
     std::vector<int32_t> captainIds;
     captainOf.reserve(ships);
     captainIds.reserve(ships);
-    MiscObject scratch;
+    tShip scratch;
     size_t next = 0;  // in byShip
     for (size_t i = 0; i < count_; ++i) {
       if (db_.objects[i].kind != ObjectKind::Ship) continue;
-      const auto* ship = std::get_if<tShip>(&db_.ReadObject(static_cast<int64_t>(i), scratch));
+      const tShip* ship = ShipFront(static_cast<int64_t>(i), scratch);
       if (ship == nullptr) continue;
       if (ship->captainId != 0) {
         captainOf.push_back(i);
@@ -260,7 +333,7 @@ class ObjectChecks {
     }
     // Ships past the objects checked, which only an entry names.
     for (; next < byShip.size(); ++next) {
-      Compare(byShip[next].second, std::get<tShip>(db_.ReadObject(byShip[next].first, scratch)));
+      if (const tShip* ship = ShipFront(byShip[next].first, scratch)) Compare(byShip[next].second, *ship);
     }
     std::stable_sort(entryProblems_.begin(), entryProblems_.end(),
                      [](const Pending& a, const Pending& b) { return a.order < b.order; });
@@ -277,17 +350,22 @@ class ObjectChecks {
   }
 
  private:
-  // A ship entry: the character that holds it, its place among the
-  // character's entries, and its copy of the ship's identity.
-  struct ShipEntry {
-    size_t object;
-    uint32_t entry;
-    int32_t shipId;
-    int32_t bpv;
-    int32_t hullClass;
-    Text shipType;
-    Text shipName;
-  };
+  using ShipEntry = ShipEntryCopy;
+
+  // The ship at `index` as far as its name: all that is compared or looked
+  // up of it. The rest of it is not read.
+  const tShip* ShipFront(int64_t index, tShip& scratch) const {
+    if (const MiscObject* kept = db_.KeptObject(index)) return std::get_if<tShip>(kept);
+    ByteReader in(db_.source.Bytes());
+    in.Skip(static_cast<size_t>(db_.Entry(index).start));
+    const ObjectFrame frame = ReadObjectFrame(in);
+    if (frame.result != FrameResult::Read || frame.kind != ObjectKind::Ship) return nullptr;
+    FieldReader reader(in, ReadContext{db_.layout, &db_.facts, &db_.store});
+    reader.SetFrame(frame.declaredSize, tShip::kClassTag);
+    LeadingFields front(reader, "shipName");
+    scratch.Fields(front, db_.layout);
+    return &scratch;
+  }
   // A problem of entry `order` (in entries_), added once every entry's is
   // known.
   struct Pending {
@@ -427,6 +505,7 @@ class ObjectChecks {
   const Database& db_;
   const std::vector<size_t>& starts_;
   CheckReport& report_;
+  LoadedShipEntries* loaded_;
   size_t count_;
   std::string_view nowhere_;
   std::vector<ShipEntry> entries_;
@@ -515,16 +594,16 @@ std::string_view FixWord(Fix fix) {
   return "left-alone";
 }
 
-LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report) {
-  CheckWalk walk(db, report, false);
+LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report, LoadedShipEntries& entries) {
+  CheckWalk walk(db, report, entries, false);
   return LoadDatabase(db, walk);
 }
 
-void CheckObjects(const Database& db, bool allLoaded, CheckReport& report) {
+void CheckObjects(const Database& db, bool allLoaded, CheckReport& report, LoadedShipEntries* loaded) {
   std::vector<size_t> starts;
   starts.reserve(db.objects.size());
   for (const ObjectEntry& object : db.objects) starts.push_back(static_cast<size_t>(object.start));
-  ObjectChecks(db, starts, allLoaded, report).Run();
+  ObjectChecks(db, starts, allLoaded, report, loaded).Run();
 }
 
 std::string_view SeverityWord(Severity severity) {
@@ -587,7 +666,8 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
   }
   db.layout = report.layout.value_or(Layout::Base);
 
-  CheckWalk walk(db, report);
+  LoadedShipEntries entries;
+  CheckWalk walk(db, report, entries);
   const LoadOutcome outcome = LoadDatabase(db, walk);
 
   report.recordsAnnounced = db.header.objectCount;
@@ -612,7 +692,7 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
   report.notLoadedFrom = std::min(outcome.unloadedFrom, report.fileSize);
   report.bytesNotLoaded = report.fileSize - report.notLoadedFrom;
 
-  ObjectChecks(db, walk.ObjectStarts(), outcome.stop == FrameResult::Read, report).Run();
+  ObjectChecks(db, walk.ObjectStarts(), outcome.stop == FrameResult::Read, report, &entries).Run();
   CheckLoadOutcome(db, outcome, report);
   // In file order; what has no place in the file comes first.
   std::sort(report.problems.begin(), report.problems.end(), [](const Problem& a, const Problem& b) {

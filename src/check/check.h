@@ -163,15 +163,37 @@ struct CheckReport {
 // and reports.
 CheckReport CheckDatabase(Database& db, std::optional<Layout> given);
 
+// A character's ship entry as the checks compare it with the ship it
+// names: the object that holds it, its place among the character's entries,
+// and its copy of the ship's identity.
+struct ShipEntryCopy {
+  size_t object;
+  uint32_t entry;
+  int32_t shipId;
+  int32_t bpv;
+  int32_t hullClass;
+  Text shipType;
+  Text shipName;
+};
+
+// The ship entries of every character a load read, in list order, taken as
+// the load read each character so that the checks need not read the
+// characters again.
+struct LoadedShipEntries {
+  std::vector<ShipEntryCopy> entries;
+};
+
 // Loads the bytes `db.source` holds in `db.layout`, adding to `report` what
 // the records before the misc objects hold (damage and notes); the misc
-// objects are loaded and not looked at.
-LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report);
+// objects are loaded and not looked at, but their characters' ship entries
+// are kept in `entries`.
+LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report, LoadedShipEntries& entries);
 
 // The checks that look at the loaded objects side by side: ids in order and
 // unique, captains, characters' ship entries. `allLoaded` tells whether the
 // list holds every object of the file (what is not found is then not "in
-// the file").
-void CheckObjects(const Database& db, bool allLoaded, CheckReport& report);
+// the file"). `loaded`, when given, holds the entries of the list as the
+// load read it (which must not have changed since); they are taken from it.
+void CheckObjects(const Database& db, bool allLoaded, CheckReport& report, LoadedShipEntries* loaded = nullptr);
 
 }  // namespace campdb

@@ -152,6 +152,7 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer, const Database* l
       const auto* character = std::get_if<tServCharacter>(&scratch);
       entry.human = character != nullptr && character->isHuman;
       counterparts.Read(entry.id);
+      observer.ObjectParsed(index, scratch);
     }
     observer.ObjectRead(index, frame, in.Position());
     outcome.unloadedFrom = in.Position();

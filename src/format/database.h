@@ -108,6 +108,10 @@ class LoadObserver {
   // `index`, or misc object `index`, from byte `start` up to `end`.
   virtual void RecordRead(LoadStep /*step*/, int64_t /*index*/, size_t /*start*/, size_t /*end*/) {}
   virtual void ObjectRead(int64_t /*index*/, const ObjectFrame& /*frame*/, size_t /*end*/) {}
+  // Misc object `index` as read, just before ObjectRead tells of it (not for
+  // one that takes its counterpart's entry without being read); valid only
+  // during the call.
+  virtual void ObjectParsed(int64_t /*index*/, const MiscObject& /*object*/) {}
   // The framing of the next object failed; the load stops after this.
   virtual void FrameFailed(const ObjectFrame&) {}
 };

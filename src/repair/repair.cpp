@@ -150,6 +150,7 @@ class ObjectSalvage {
       taken_.push_back(entry);
       at = static_cast<size_t>(entry.end);
     }
+    const size_t fromLoader = taken_.size();
     // Past the count the header announces, what does not frame is what a
     // load calls trailing bytes.
     const bool allTaken = taken_.size() == db_.objects.size() && outcome_.stop == FrameResult::Read && !endInObjects;
@@ -173,6 +174,7 @@ class ObjectSalvage {
       taken_.push_back(*found);
       at = static_cast<size_t>(found->end);
     }
+    asLoaded_ = fromLoader == db_.objects.size() && taken_.size() == fromLoader;
     for (size_t k = 0; k < report_.lost.size(); ++k) {
       const LostRange& lost = report_.lost[k];
       const int64_t first = runStarts[k];
@@ -186,6 +188,9 @@ class ObjectSalvage {
     }
     return std::move(taken_);
   }
+
+  // Whether Run gave back the loader's list as it was.
+  bool AsLoaded() const { return asLoaded_; }
 
   // Objects whose writer normalises something: what it normalises.
   void Notes(const std::vector<ObjectEntry>& objects) {
@@ -205,6 +210,7 @@ class ObjectSalvage {
   RepairReport& report_;
   Salvager salvager_;
   std::vector<ObjectEntry> taken_;
+  bool asLoaded_ = false;
 };
 
 // The header's count and last id, as the objects written need them.
@@ -230,7 +236,8 @@ void FixHeader(Database& db, int64_t announced, RepairReport& report) {
   }
 }
 
-void SortById(Database& db, RepairReport& report) {
+// True when the objects had to be moved.
+bool SortById(Database& db, RepairReport& report) {
   std::vector<ObjectEntry>& objects = db.objects;
   bool sorted = true;
   for (size_t i = 1; i < objects.size(); ++i) {
@@ -241,9 +248,10 @@ void SortById(Database& db, RepairReport& report) {
                                      Cat("moved into id order: its id ", objects[i].id, " is below ",
                                          objects[i - 1].id)});
   }
-  if (sorted) return;
+  if (sorted) return false;
   std::stable_sort(objects.begin(), objects.end(),
                    [](const ObjectEntry& a, const ObjectEntry& b) { return a.id < b.id; });
+  return true;
 }
 
 // A character's ship entries made to mirror the ships they name; entries
@@ -297,7 +305,8 @@ RepairReport RepairDatabase(Database& db, Layout layout) {
   RepairReport report;
   db.layout = layout;
   CheckReport records;
-  const LoadOutcome outcome = LoadCheckingRecords(db, records);
+  LoadedShipEntries entries;
+  const LoadOutcome outcome = LoadCheckingRecords(db, records, entries);
   const bool endBeforeObjects =
       outcome.endMetIn != LoadOutcome::Part::None && outcome.endMetIn != LoadOutcome::Part::Objects;
   for (Problem& problem : records.problems) {
@@ -328,13 +337,16 @@ RepairReport RepairDatabase(Database& db, Layout layout) {
   db.unloaded = {};
   salvage.Notes(db.objects);
   FixHeader(db, outcome.announced, report);
-  SortById(db, report);
-  db.index.Build(db.objects, count);
+  const bool moved = SortById(db, report);
+  const bool asLoaded = salvage.AsLoaded() && !moved;
+  // The load's index still finds every object when the list is the load's.
+  if (!asLoaded) db.index.Build(db.objects, count);
 
   // The check's own findings among the objects tell which characters to
-  // mend and which problems stay.
+  // mend and which problems stay; the characters' entries are the load's
+  // when the list is.
   CheckReport found;
-  CheckObjects(db, true, found);
+  CheckObjects(db, true, found, asLoaded ? &entries : nullptr);
   int64_t mended = -1;
   for (Problem& problem : found.problems) {
     switch (FixOf(problem.kind)) {
