@@ -75,10 +75,12 @@ class CheckWalk final : public LoadObserver {
  public:
   // Only the records before the misc objects are looked at unless `objects`;
   // the characters' ship entries go to `entries`.
-  CheckWalk(Database& db, CheckReport& report, LoadedShipEntries& entries, bool objects = true)
+  CheckWalk(Database& db, CheckReport& report, LoadedShipEntries& entries, LoadedDecisions* decisions,
+            bool objects = true)
       : db_(db),
         report_(report),
         entries_(entries),
+        decisions_(decisions),
         bytes_(db.source.Bytes()),
         context_{db.layout, &db.facts, &store_},
         objects_(objects) {}
@@ -118,6 +120,7 @@ class CheckWalk final : public LoadObserver {
     InspectObject(index, frame.start);
   }
   void ObjectParsed(int64_t index, const MiscObject& object) override {
+    if (decisions_ != nullptr) decisions_->Take(index, object);
     const auto* character = std::get_if<tServCharacter>(&object);
     if (character == nullptr) return;
     for (size_t k = 0; k < character->ships.size(); ++k) {
@@ -210,6 +213,7 @@ class CheckWalk final : public LoadObserver {
   Database& db_;
   CheckReport& report_;
   LoadedShipEntries& entries_;
+  LoadedDecisions* decisions_;
   std::span<const uint8_t> bytes_;
   // Where a ship's systems block cut by the end of the file is kept while
   // it is read again.
@@ -595,7 +599,7 @@ std::string_view FixWord(Fix fix) {
 }
 
 LoadOutcome LoadCheckingRecords(Database& db, CheckReport& report, LoadedShipEntries& entries) {
-  CheckWalk walk(db, report, entries, false);
+  CheckWalk walk(db, report, entries, nullptr, false);
   return LoadDatabase(db, walk);
 }
 
@@ -667,7 +671,8 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
   db.layout = report.layout.value_or(Layout::Base);
 
   LoadedShipEntries entries;
-  CheckWalk walk(db, report, entries);
+  LoadedDecisions decisions;
+  CheckWalk walk(db, report, entries, &decisions);
   const LoadOutcome outcome = LoadDatabase(db, walk);
 
   report.recordsAnnounced = db.header.objectCount;
@@ -706,7 +711,7 @@ CheckReport CheckDatabase(Database& db, std::optional<Layout> given) {
     // what a Clean run drops.
     report.dryRun = true;
     const auto loaded = static_cast<int64_t>(db.objects.size());
-    const std::vector<CleanReason> reasons = DecideCleanAll(db, std::min(db.loadedCount, loaded));
+    const std::vector<CleanReason> reasons = DecideCleanAll(db, std::min(db.loadedCount, loaded), &decisions);
     for (int64_t i = 0; i < static_cast<int64_t>(reasons.size()); ++i) {
       const CleanReason reason = reasons[static_cast<size_t>(i)];
       if (reason == CleanReason::Kept) {

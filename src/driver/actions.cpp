@@ -375,7 +375,8 @@ void PrintUsage(Console& console) {
 }
 
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
-                                         Console& console, ProgressLine* progress, const Database* like) {
+                                         Console& console, ProgressLine* progress, const Database* like,
+                                         LoadedDecisions* decisions) {
   int error = 0;
   auto image = ReadActionInput(name, &error);
   const std::string_view shown = ShownName(name, false);
@@ -401,9 +402,12 @@ std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<
   // The load follows the objects as they are read.
   class Observer final : public LoadObserver {
    public:
-    explicit Observer(ProgressLine* progress) : progress_(progress) {}
+    Observer(ProgressLine* progress, LoadedDecisions* decisions) : progress_(progress), decisions_(decisions) {}
     void ObjectsAnnounced(int64_t count) override {
       if (progress_ != nullptr) progress_->Stage("reading", count);
+    }
+    void ObjectParsed(int64_t index, const MiscObject& object) override {
+      if (decisions_ != nullptr) decisions_->Take(index, object);
     }
     void ObjectRead(int64_t index, const ObjectFrame&, size_t) override {
       if (progress_ != nullptr) progress_->Step(index + 1);
@@ -411,7 +415,8 @@ std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<
 
    private:
     ProgressLine* progress_;
-  } observer(progress);
+    LoadedDecisions* decisions_;
+  } observer(progress, decisions);
   loaded->outcome = LoadDatabase(loaded->db, observer, like);
   return loaded;
 }

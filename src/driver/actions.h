@@ -20,6 +20,7 @@
 #include "json/json_writer.h"
 #include "format/layout.h"
 #include "format/layout_detection.h"
+#include "maintenance/cleaner.h"
 #include "maintenance/output_file.h"
 
 namespace campdb {
@@ -108,10 +109,11 @@ struct LoadedInput {
 // needed, the base layout is read. `progress`, when given, follows the
 // objects as they are read. `like`, a database loaded before that this one
 // is expected to share most objects with, lets the load take those objects
-// as they are there rather than read them (see LoadDatabase).
+// as they are there rather than read them (see LoadDatabase). Clean's
+// decisions go to `decisions` when given.
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
                                          Console& console, ProgressLine* progress = nullptr,
-                                         const Database* like = nullptr);
+                                         const Database* like = nullptr, LoadedDecisions* decisions = nullptr);
 
 // Where an action puts the info files of the database it writes.
 struct InfoPlacement {

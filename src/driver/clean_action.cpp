@@ -70,7 +70,8 @@ int RunClean(const ActionRequest& request, std::ostream& out, Console& console) 
   const std::string_view shown = ShownName(name, false);
   const InfoPlacement placement = InfoPlacementOf(request);
   if (!InfoPlacementUsable(placement, console)) return kActionFailed;
-  auto loaded = LoadForAction(name, request.layout, true, console, request.progress);
+  LoadedDecisions decisions;
+  auto loaded = LoadForAction(name, request.layout, true, console, request.progress, nullptr, &decisions);
   if (!loaded) return kActionNoInput;
   request.progress->Clear();
   Database& db = loaded->db;
@@ -104,7 +105,7 @@ int RunClean(const ActionRequest& request, std::ostream& out, Console& console) 
   std::istringstream nothing;
   std::ostringstream narration;
   Console quiet(nothing, narration);
-  const CleanSummary cleaned = CleanDatabase(db, quiet, request.progress);
+  const CleanSummary cleaned = CleanDatabase(db, quiet, request.progress, &decisions);
   request.progress->Stage(Cat("writing ", outputName), -1);
   int64_t bytes = 0;
   const bool written = WriteActionDatabase(db, file, loaded->identity, info, console, {}, &bytes);

@@ -191,14 +191,15 @@ int RunProgram(int argc, char** argv, std::istream& in, std::ostream& out, std::
     }
   }
 
-  const LoadOutcome outcome = LoadWithNarration(db, console);
+  LoadedDecisions decisions;
+  const LoadOutcome outcome = LoadWithNarration(db, console, runMode == RunMode::Clean ? &decisions : nullptr);
   console.WriteLine("finished with input file");
   if (!outcome.Complete()) {
     console.Diagnostic(Cat("warning: ", *inputName, ": ", DescribeIncompleteLoad(outcome)));
   }
 
   if (runMode == RunMode::Clean && outputDatabase.IsOpen()) {
-    const CleanSummary cleaned = CleanDatabase(db, console);
+    const CleanSummary cleaned = CleanDatabase(db, console, nullptr, &decisions);
     if (!outcome.Complete()) {
       // The objects after the damage were never looked at, so nothing says
       // they are stale: Clean writes nothing rather than drop them unseen.

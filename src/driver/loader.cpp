@@ -10,7 +10,7 @@ namespace {
 
 class Narration final : public LoadObserver {
  public:
-  explicit Narration(Console& console) : console_(console) {}
+  Narration(Console& console, LoadedDecisions* decisions) : console_(console), decisions_(decisions) {}
 
   void Finished(LoadStep step) override {
     switch (step) {
@@ -22,6 +22,9 @@ class Narration final : public LoadObserver {
     }
   }
   void ObjectsAnnounced(int64_t count) override { console_.WriteLine(Cat(count, " objects specified")); }
+  void ObjectParsed(int64_t index, const MiscObject& object) override {
+    if (decisions_ != nullptr) decisions_->Take(index, object);
+  }
   void FrameFailed(const ObjectFrame& frame) override {
     if (frame.result == FrameResult::SizeMismatch) {
       console_.WriteLine(
@@ -35,12 +38,13 @@ class Narration final : public LoadObserver {
 
  private:
   Console& console_;
+  LoadedDecisions* decisions_;
 };
 
 }  // namespace
 
-LoadOutcome LoadWithNarration(Database& db, Console& console) {
-  Narration narration(console);
+LoadOutcome LoadWithNarration(Database& db, Console& console, LoadedDecisions* decisions) {
+  Narration narration(console, decisions);
   return LoadDatabase(db, narration);
 }
 

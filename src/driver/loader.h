@@ -5,6 +5,7 @@
 #include <string>
 
 #include "format/database.h"
+#include "maintenance/cleaner.h"
 
 namespace campdb {
 
@@ -12,8 +13,9 @@ class Console;
 
 // Loads `db.source` in `db.layout`, printing a line after each record, the
 // number of objects announced, and the failure that stopped the object list
-// (after a size mismatch the operator is asked for a key first).
-LoadOutcome LoadWithNarration(Database& db, Console& console);
+// (after a size mismatch the operator is asked for a key first). Clean's
+// decisions go to `decisions` when given.
+LoadOutcome LoadWithNarration(Database& db, Console& console, LoadedDecisions* decisions = nullptr);
 
 // For an incomplete load, what was incomplete, in one line: where loading
 // stopped and how many bytes were not loaded, or where the file ended.

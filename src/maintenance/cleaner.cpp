@@ -1,6 +1,7 @@
 #include "maintenance/cleaner.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "console/console.h"
 #include "console/progress.h"
@@ -24,16 +25,8 @@ std::string_view CleanReasonWord(CleanReason reason) {
 
 namespace {
 
-// A decision, or the id of the captain whose kind of player makes it.
-struct Decision {
-  Decision(CleanReason r) : reason(r) {}
-  CleanReason reason = CleanReason::Kept;
-  int32_t captainId = 0;
-  bool byCaptain = false;
-};
-
-Decision ByCaptain(int32_t captainId) {
-  Decision decision(CleanReason::Kept);
+CleanDecision ByCaptain(int32_t captainId) {
+  CleanDecision decision(CleanReason::Kept);
   decision.captainId = captainId;
   decision.byCaptain = true;
   return decision;
@@ -47,15 +40,17 @@ CleanReason CaptainDecides(const Database& db, int64_t at) {
   return captain.human ? CleanReason::Kept : CleanReason::CaptainIsAi;
 }
 
-Decision Decide(const Database& db, int64_t index, MiscObject& scratch) {
-  const ObjectKind kind = db.Entry(index).kind;
-  // Bids are kept and news stories dropped as they are; ships and AI
-  // players are looked at.
+// Bids are kept and news stories dropped as they are; ships and AI players
+// are looked at.
+std::optional<CleanDecision> DecideByKind(ObjectKind kind, bool human) {
   if (kind == ObjectKind::Bid) return CleanReason::Kept;
   if (kind == ObjectKind::NewsStory) return CleanReason::NewsStory;
   if (kind == ObjectKind::Unrecognised) return CleanReason::Unrecognised;
-  if (kind == ObjectKind::Character && db.Entry(index).human) return CleanReason::Kept;
-  const MiscObject& object = db.ReadObject(index, scratch);
+  if (kind == ObjectKind::Character && human) return CleanReason::Kept;
+  return std::nullopt;
+}
+
+CleanDecision DecideByObject(const MiscObject& object) {
   if (const auto* ship = std::get_if<tShip>(&object)) {
     if (IsBaseOrPlanetHull(ship->hullClass) || ship->captainId == 0) return CleanReason::Kept;
     // A ship is not kept for its captain's sake when that captain is an AI
@@ -72,21 +67,38 @@ Decision Decide(const Database& db, int64_t index, MiscObject& scratch) {
   return CleanReason::Unrecognised;
 }
 
+CleanDecision Decide(const Database& db, int64_t index, MiscObject& scratch) {
+  const ObjectEntry& entry = db.Entry(index);
+  if (const auto decided = DecideByKind(entry.kind, entry.human)) return *decided;
+  return DecideByObject(db.ReadObject(index, scratch));
+}
+
 }  // namespace
 
 CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch) {
-  const Decision decision = Decide(db, index, scratch);
+  const CleanDecision decision = Decide(db, index, scratch);
   return decision.byCaptain ? CaptainDecides(db, db.FindObjectById(decision.captainId)) : decision.reason;
 }
 
-std::vector<CleanReason> DecideCleanAll(const Database& db, int64_t count) {
+void LoadedDecisions::Take(int64_t index, const MiscObject& object) {
+  // An object the load did not show leaves the list incomplete.
+  if (index != static_cast<int64_t>(decisions_.size())) whole_ = false;
+  if (!whole_) return;
+  const ObjectKind kind = KindOf(object);
+  const auto* character = std::get_if<tServCharacter>(&object);
+  const auto decided = DecideByKind(kind, character != nullptr && character->isHuman);
+  decisions_.push_back(decided ? *decided : DecideByObject(object));
+}
+
+std::vector<CleanReason> DecideCleanAll(const Database& db, int64_t count, const LoadedDecisions* loaded) {
   count = std::clamp<int64_t>(count, 0, db.ObjectCount());
   std::vector<CleanReason> reasons(static_cast<size_t>(count));
   std::vector<int32_t> captains;
   std::vector<int64_t> ships;
   MiscObject scratch;
+  const CleanDecision* known = loaded != nullptr ? loaded->Of(count) : nullptr;
   for (int64_t i = 0; i < count; ++i) {
-    const Decision decision = Decide(db, i, scratch);
+    const CleanDecision decision = known != nullptr ? known[i] : Decide(db, i, scratch);
     reasons[static_cast<size_t>(i)] = decision.reason;
     if (decision.byCaptain) {
       captains.push_back(decision.captainId);
@@ -103,14 +115,14 @@ CleanReason DecideClean(const Database& db, int64_t index) {
   return DecideClean(db, index, scratch);
 }
 
-CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progress) {
+CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progress, const LoadedDecisions* loaded) {
   CleanSummary summary;
   summary.loaded = std::min({db.loadedCount, db.ObjectCount(), static_cast<int64_t>(db.deleteFlags.size())});
   // Every decision looks at the objects as loaded, never at another
   // decision, so the order of the walk does not matter.
   int64_t kept = 0;
   if (progress != nullptr) progress->Stage("cleaning", summary.loaded);
-  const std::vector<CleanReason> reasons = DecideCleanAll(db, summary.loaded);
+  const std::vector<CleanReason> reasons = DecideCleanAll(db, summary.loaded, loaded);
   for (int64_t i = 0; i < summary.loaded; ++i) {
     if (progress != nullptr) progress->Step(i);
     const CleanReason reason = reasons[static_cast<size_t>(i)];

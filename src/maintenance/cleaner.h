@@ -34,6 +34,33 @@ inline constexpr size_t kCleanReasons = static_cast<size_t>(CleanReason::Unrecog
 // The word for a reason, as the check prints it ("kept" for Kept).
 std::string_view CleanReasonWord(CleanReason reason);
 
+// Clean's decision for one object as far as the object alone makes it: a
+// reason, or the captain whose kind of player decides.
+struct CleanDecision {
+  CleanDecision(CleanReason r = CleanReason::Kept) : reason(r) {}
+  CleanReason reason;
+  bool byCaptain = false;
+  int32_t captainId = 0;
+};
+
+// Those decisions, taken while the load reads the objects (Take, from a
+// LoadObserver's ObjectParsed), so that Clean need not read every ship and
+// AI player again. Valid for the database that load made, before anything
+// in it changes.
+class LoadedDecisions {
+ public:
+  void Take(int64_t index, const MiscObject& object);
+  // The decisions of the first `count` objects, or nullptr unless every one
+  // of them is here.
+  const CleanDecision* Of(int64_t count) const {
+    return whole_ && static_cast<int64_t>(decisions_.size()) >= count ? decisions_.data() : nullptr;
+  }
+
+ private:
+  std::vector<CleanDecision> decisions_;
+  bool whole_ = true;
+};
+
 // Clean's decision for the loaded object at `index`: kept are every human
 // player, every ship captained by one, every shipyard vessel and bid, every
 // base or planet whoever holds it, and AI players that hold a base or
@@ -43,8 +70,9 @@ CleanReason DecideClean(const Database& db, int64_t index);
 // The same, reading the object into `scratch` when it must be looked at.
 CleanReason DecideClean(const Database& db, int64_t index, MiscObject& scratch);
 // DecideClean for each of the first `count` loaded objects, with the
-// captains of all the ships looked up together.
-std::vector<CleanReason> DecideCleanAll(const Database& db, int64_t count);
+// captains of all the ships looked up together; what `loaded` holds, when it
+// covers them, is not read again.
+std::vector<CleanReason> DecideCleanAll(const Database& db, int64_t count, const LoadedDecisions* loaded = nullptr);
 
 // What a Clean run did.
 struct CleanSummary {
@@ -58,6 +86,8 @@ struct CleanSummary {
 // objects to keep; sets the loaded count to the number kept and the
 // header's object count to match, and says so on the console.
 // `progress`, when given, follows the objects.
-CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progress = nullptr);
+// `loaded`, when given, holds the decisions taken as the database loaded.
+CleanSummary CleanDatabase(Database& db, Console& console, ProgressLine* progress = nullptr,
+                           const LoadedDecisions* loaded = nullptr);
 
 }  // namespace campdb

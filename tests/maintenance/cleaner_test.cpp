@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "driver/mixed_database.h"
+#include "driver/scratch.h"
 #include "format/record_loader.h"
 
 namespace campdb {
@@ -84,6 +85,37 @@ TEST(Cleaner, FindsCaptainsInAListOutOfOrder) {
     const Cleaned cleaned = Clean(*shuffled);
     EXPECT_EQ(KeptIds(*cleaned.db), expected);
     EXPECT_EQ(cleaned.console, "After cleaning thinks there are 14 objects\n   and numobjects is 7\n");
+  }
+}
+
+// The decisions taken as the load reads each object are the ones Clean
+// makes by reading the objects again: the mixed database in two orders, and
+// the samples, the damaged one included.
+TEST(Cleaner, DecisionsTakenWhileLoadingAreTheOnesMadeByReading) {
+  struct Gather final : LoadObserver {
+    LoadedDecisions decisions;
+    void ObjectParsed(int64_t index, const MiscObject& object) override { decisions.Take(index, object); }
+  };
+  const testdb::Database mixed = testing::MakeMixedDatabase().db;
+  testdb::Database reversed = mixed;
+  std::reverse(reversed.objects.begin(), reversed.objects.end());
+  std::vector<std::pair<testdb::Bytes, testdb::Layout>> inputs = {
+      {testdb::ToBytes(mixed, testdb::Layout::Base), testdb::Layout::Base},
+      {testdb::ToBytes(reversed, testdb::Layout::Base), testdb::Layout::Base}};
+  for (const auto& [name, layout] : {std::pair{"sample-base.db", testdb::Layout::Base},
+                                     std::pair{"sample-ostrel.db", testdb::Layout::Ostrel},
+                                     std::pair{"sample-damaged.db", testdb::Layout::Base}}) {
+    const auto bytes = testing::ReadFile(std::string(CAMPDB_SOURCE_DIR) + "/examples/" + name);
+    ASSERT_TRUE(bytes) << name;
+    inputs.emplace_back(*bytes, layout);
+  }
+  for (const auto& [bytes, layout] : inputs) {
+    const auto db = testdb::LoadBytes(bytes, layout);
+    Gather gather;
+    LoadDatabase(*db, gather);
+    const int64_t count = db->loadedCount;
+    ASSERT_NE(gather.decisions.Of(count), nullptr);
+    EXPECT_EQ(DecideCleanAll(*db, count, &gather.decisions), DecideCleanAll(*db, count));
   }
 }
 
