@@ -129,7 +129,14 @@ class CheckWalk final : public LoadObserver {
                                                entry.bpv, entry.hullClass, entry.shipType, entry.shipName});
     }
   }
-  void ObjectsAnnounced(int64_t count) override { announced_ = count; }
+  void ObjectsAnnounced(int64_t count) override {
+    announced_ = count;
+    // Most characters hold a ship or two and most objects are ships: room
+    // for an entry an object saves growing the list, and no more is set
+    // aside than a modest object of what the file holds.
+    const auto room = std::min<int64_t>(std::max<int64_t>(count, 0), static_cast<int64_t>(bytes_.size() / 64));
+    entries_.entries.reserve(static_cast<size_t>(room));
+  }
   void FrameFailed(const ObjectFrame& frame) override {
     if (!objects_) return;
     const auto index = static_cast<int64_t>(db_.objects.size());
