@@ -361,8 +361,6 @@ class ObjectChecks {
   }
 
  private:
-  using ShipEntry = ShipEntryCopy;
-
   // The ship at `index` as far as its name: all that is compared or looked
   // up of it. The rest of it is not read.
   const tShip* ShipFront(int64_t index, tShip& scratch) const {
@@ -433,7 +431,7 @@ class ObjectChecks {
       if (character == nullptr) continue;
       for (size_t k = 0; k < character->ships.size(); ++k) {
         const CharacterShipEntry& entry = character->ships[k];
-        entries_.push_back(ShipEntry{i, static_cast<uint32_t>(k), entry.shipId, entry.bpv, entry.hullClass,
+        entries_.push_back(ShipEntryCopy{i, static_cast<uint32_t>(k), entry.shipId, entry.bpv, entry.hullClass,
                                      entry.shipType, entry.shipName});
       }
     }
@@ -445,7 +443,7 @@ class ObjectChecks {
   std::vector<std::pair<int64_t, size_t>> EntriesByShip() {
     std::vector<int32_t> ids;
     ids.reserve(entries_.size());
-    for (const ShipEntry& entry : entries_) ids.push_back(entry.shipId);
+    for (const ShipEntryCopy& entry : entries_) ids.push_back(entry.shipId);
     entryAt_ = db_.index.FindAll(db_.objects, ids);
     // Sorted by the ship named, then by entry: the pairs are distinct, so
     // equal ships keep their entries' order.
@@ -471,7 +469,7 @@ class ObjectChecks {
   }
 
   void Compare(size_t e, const tShip& ship) {
-    const ShipEntry& entry = entries_[e];
+    const ShipEntryCopy& entry = entries_[e];
     std::string differs;
     const auto note = [&](std::string_view field, const std::string& mine, const std::string& theirs) {
       differs += Cat(differs.empty() ? "" : ", ", field, " ", mine, " vs ", theirs);
@@ -519,7 +517,7 @@ class ObjectChecks {
   LoadedShipEntries* loaded_;
   size_t count_;
   std::string_view nowhere_;
-  std::vector<ShipEntry> entries_;
+  std::vector<ShipEntryCopy> entries_;
   // The object each entry names, or -1.
   std::vector<int64_t> entryAt_;
   std::vector<Pending> entryProblems_;
