@@ -376,7 +376,7 @@ void PrintUsage(Console& console) {
 
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
                                          Console& console, ProgressLine* progress, const Database* like,
-                                         LoadedDecisions* decisions) {
+                                         LoadedDecisions* decisions, const InputReadHook& whenRead) {
   int error = 0;
   auto image = ReadActionInput(name, &error);
   const std::string_view shown = ShownName(name, false);
@@ -387,6 +387,7 @@ std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<
   std::optional<LoadedInput> loaded(std::in_place);
   loaded->identity = image->identity;
   loaded->db.source = std::move(image->bytes);
+  if (whenRead) whenRead(loaded->db.source.Bytes(), loaded->identity);
   if (layout) {
     loaded->layoutGiven = true;
     loaded->verdict = {layout, "given"};

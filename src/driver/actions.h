@@ -11,7 +11,9 @@
 
 #include <cstdint>
 #include <ostream>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,10 +112,14 @@ struct LoadedInput {
 // objects as they are read. `like`, a database loaded before that this one
 // is expected to share most objects with, lets the load take those objects
 // as they are there rather than read them (see LoadDatabase). Clean's
-// decisions go to `decisions` when given.
+// decisions go to `decisions` when given. `whenRead`, when given, is shown
+// the input's bytes and identity once they are read, before the load; the
+// bytes live as long as the loaded database.
+using InputReadHook = std::function<void(std::span<const uint8_t> bytes, const FileIdentity& identity)>;
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
                                          Console& console, ProgressLine* progress = nullptr,
-                                         const Database* like = nullptr, LoadedDecisions* decisions = nullptr);
+                                         const Database* like = nullptr, LoadedDecisions* decisions = nullptr,
+                                         const InputReadHook& whenRead = {});
 
 // Where an action puts the info files of the database it writes.
 struct InfoPlacement {

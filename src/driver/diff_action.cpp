@@ -192,11 +192,23 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
   };
   if (const auto error = ReadChangeSetStart(lines, set)) return refuse(*error);
 
-  auto loaded = LoadForAction(dbName, request.layout, false, console, request.progress);
+  // The new database is mostly DB again: its file is made as soon as DB is
+  // read, and DB's bytes are written into it while DB is loaded and the
+  // changes are checked and made; writing the new database then rewrites
+  // only what the changes altered. The file is abandoned when nothing is
+  // written, and one that cannot be made is reported where it is written.
+  OutputFile file;
+  const auto writeAhead = [&](std::span<const uint8_t> bytes, const FileIdentity& identity) {
+    const auto target = IdentityOf(outName);
+    if (request.dryRun || (target && (target == identity || target == changes.Identity()))) return;
+    if (file.OpenReplacing(outName, identity)) file.WriteAhead({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  };
+  auto loaded = LoadForAction(dbName, request.layout, false, console, request.progress, nullptr, nullptr, writeAhead);
   if (!loaded) return kActionNoInput;
   if (!request.layout && !loaded->verdict.layout && loaded->db.layout != set.layout) {
     // The file cannot tell; the change set does.
-    loaded = LoadForAction(dbName, set.layout, false, console);
+    file.Abandon();
+    loaded = LoadForAction(dbName, set.layout, false, console, nullptr, nullptr, nullptr, writeAhead);
     if (!loaded) return kActionNoInput;
   }
   if (loaded->db.layout != set.layout) {
@@ -280,8 +292,12 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
     return finish(kActionOk);
   }
 
-  const bool written = WriteActionDatabase(loaded->db, outName, loaded->identity, placement, console,
-                                           loaded->db.unloaded);
+  if (!file.IsOpen()) {
+    console.Diagnostic(file.Reason());
+    return kActionFailed;
+  }
+  const bool written =
+      WriteActionDatabase(loaded->db, file, loaded->identity, placement, console, loaded->db.unloaded);
   if (!written) return kActionFailed;
   summary("applied", true);
   return finish(kActionOk);

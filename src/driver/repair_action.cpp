@@ -20,7 +20,7 @@ namespace {
 // file. The lost-and-found bytes are written before OUT is committed and
 // committed after it, so that a failure of either before OUT is in place
 // leaves every file as it was.
-bool WriteRepaired(const Database& db, const RepairReport& report, const RepairOutcome& outcome,
+bool WriteRepaired(const Database& db, const RepairReport& report, const RepairOutcome& outcome, OutputFile& file,
                    const FileIdentity& input, const InfoPlacement& placement, bool& lostWritten, Console& console) {
   OutputFile lost;
   if (!report.lost.empty()) {
@@ -36,8 +36,7 @@ bool WriteRepaired(const Database& db, const RepairReport& report, const RepairO
       return false;
     }
   }
-  OutputFile file;
-  if (!file.OpenReplacing(outcome.output, input)) {
+  if (!file.IsOpen()) {
     console.Diagnostic(file.Reason());
     lost.Abandon();
     return false;
@@ -97,10 +96,20 @@ int RunRepair(const ActionRequest& request, std::ostream& out, Console& console)
   }
   outcome.layout = LayoutName(*verdict.layout);
   outcome.layoutReason = Cat(request.layout ? "" : "found from the bytes: ", verdict.reason);
+  // A repair mostly writes its input again as it was: the new file is made
+  // now and the input's bytes are written into it while the repair runs;
+  // the repaired database then rewrites only what differs. A file that cannot be made is reported after the repair, where
+  // it would be written.
+  OutputFile file;
+  if (!request.dryRun && file.OpenReplacing(outcome.output, image->identity)) {
+    const auto bytes = db.source.Bytes();
+    file.WriteAhead({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  }
   const RepairReport report = RepairDatabase(db, *verdict.layout);
   int status = report.Status();
   if (!request.dryRun && report.writable) {
-    outcome.written = WriteRepaired(db, report, outcome, image->identity, placement, outcome.lostWritten, console);
+    outcome.written =
+        WriteRepaired(db, report, outcome, file, image->identity, placement, outcome.lostWritten, console);
     if (!outcome.written) status = kRepairFailed;
   }
   if (request.json) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -83,15 +84,36 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
 
 // --- the calls that reach the disk (see system_calls.h) ---------------------
 
+// The most one call writes. A large write makes the system take large
+// blocks of memory for the file's pages, which it finds far more slowly
+// than the pages a megabyte at a time needs: 140 MB in one call has been
+// seen to take ten times as long as in pieces.
+constexpr size_t kWritePiece = size_t{1} << 20;
+
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
-    const ssize_t written = system_calls::Write(fd, data, size);
+    const ssize_t written = system_calls::Write(fd, data, std::min(size, kWritePiece));
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     if (written == 0) return false;
     data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool WriteAllAt(int fd, const char* data, size_t size, uint64_t at) {
+  while (size > 0) {
+    const ssize_t written = system_calls::WriteAt(fd, data, std::min(size, kWritePiece), static_cast<off_t>(at));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (written == 0) return false;
+    data += written;
+    at += static_cast<uint64_t>(written);
     size -= static_cast<size_t>(written);
   }
   return true;
@@ -326,9 +348,43 @@ bool OutputFile::OpenInPlace(const std::string& name, const std::optional<FileId
   return true;
 }
 
+void OutputFile::WriteAhead(std::string_view likely) {
+  // Only a new file, not yet written to, can be written ahead; a device or
+  // a pipe takes its bytes once, in order.
+  if (fd_ < 0 || failed_ || mode_ != Mode::Replacing || size_ != 0 || aheadWriter_.joinable()) return;
+  ahead_ = likely;
+  aheadWritten_ = false;
+  aheadWriteError_ = aheadSyncError_ = 0;
+  aheadWriter_ = std::thread([this, fd = fd_, likely] {
+    if (!WriteAll(fd, likely.data(), likely.size())) aheadWriteError_ = errno != 0 ? errno : EIO;
+    aheadWritten_ = true;
+    aheadWritten_.notify_all();
+    // The sync is made here so that its wait overlaps the run; its error is
+    // kept, as a later sync of the file would not report it again.
+    if (aheadWriteError_ == 0 && !SyncFile(fd)) aheadSyncError_ = errno != 0 ? errno : EIO;
+  });
+}
+
+bool OutputFile::AwaitAheadWritten() {
+  if (!aheadWriter_.joinable()) return true;
+  aheadWritten_.wait(false);
+  if (aheadWriteError_ == 0) return true;
+  failed_ = true;
+  return Refuse(aheadWriteError_);
+}
+
+bool OutputFile::AwaitAhead() {
+  if (!aheadWriter_.joinable()) return true;
+  const bool written = AwaitAheadWritten();
+  aheadWriter_.join();
+  if (!written || aheadSyncError_ == 0) return written;
+  failed_ = true;
+  return Refuse(aheadSyncError_);
+}
+
 bool OutputFile::Put(const char* data, size_t size) {
-  if (fd_ < 0 || failed_) return false;
-  if (!WriteAll(fd_, data, size)) {
+  if (fd_ < 0 || !AwaitAheadWritten() || failed_) return false;
+  if (!(ahead_.empty() ? WriteAll(fd_, data, size) : PutOver(data, size))) {
     failed_ = true;
     Refuse(errno);
   }
@@ -336,8 +392,29 @@ bool OutputFile::Put(const char* data, size_t size) {
   return !failed_;
 }
 
+// Puts bytes at the current length of a file written ahead: only the pages
+// that differ from what was written ahead there (and what lies beyond it)
+// are written, each run of differing pages in one call.
+bool OutputFile::PutOver(const char* data, size_t size) {
+  const uint64_t at = size_;
+  if (at + size <= ahead_.size() && data == ahead_.data() + at) return true;  // the very bytes written ahead
+  constexpr uint64_t kPage = 4096;
+  size_t differing = 0;  // where the present run of differing pages starts
+  for (size_t from = 0; from < size;) {
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(size - from, kPage - (at + from) % kPage));
+    const bool same = at + from + count <= ahead_.size() && std::memcmp(ahead_.data() + at + from, data + from, count) == 0;
+    from += count;
+    if (!same) continue;
+    const size_t sameFrom = from - count;
+    if (differing < sameFrom && !WriteAllAt(fd_, data + differing, sameFrom - differing, at + differing)) return false;
+    differing = from;
+  }
+  return differing >= size || WriteAllAt(fd_, data + differing, size - differing, at + differing);
+}
+
 bool OutputFile::Finish() {
   if (fd_ < 0) return false;
+  AwaitAhead();
   if (failed_) {
     Abandon();
     return false;
@@ -353,7 +430,10 @@ bool OutputFile::Finish() {
     return closed;
   }
 
-  bool done = SyncFile(fd_) || Refuse(errno);
+  // Bytes written ahead beyond the length put are cut off.
+  bool done = ahead_.size() <= size_ || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0 || Refuse(errno);
+  ahead_ = {};
+  done = done && (SyncFile(fd_) || Refuse(errno));
   if (!CloseFile(fd_)) done = Refuse(errno);
   fd_ = -1;
   if (done) {
@@ -376,6 +456,8 @@ bool OutputFile::Finish() {
 }
 
 void OutputFile::Abandon() {
+  if (aheadWriter_.joinable()) aheadWriter_.join();
+  ahead_ = {};
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   DropTemporary();

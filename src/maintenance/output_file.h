@@ -21,10 +21,13 @@
 // neither can a folder.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "format/byte_stream.h"
 
@@ -73,6 +76,17 @@ class OutputFile final : public ByteSink {
   // when it is a folder or the file `input`, or cannot be opened.
   bool OpenInPlace(const std::string& name, const std::optional<FileIdentity>& input);
 
+  // For a new file expected to hold mostly `likely`, at the same places (a
+  // database written again with few or no changes): starts writing those
+  // bytes into it, and syncing them, on a thread of its own, so that the
+  // disk works while the run goes on. The Puts that follow wait until those
+  // bytes are written, then write only where they differ (the sync may go
+  // on meanwhile; Finish waits for it), and Finish cuts the file to the
+  // length put: what is under the name in the end is exactly what was put,
+  // and a failure of the writing ahead is the file's failure. `likely` must
+  // stay unchanged until Finish or Abandon.
+  void WriteAhead(std::string_view likely);
+
   // Appends bytes; false once any write has failed.
   bool Put(const char* data, size_t size) override;
   // Completes the file: a replacing file is synced, closed and moved over
@@ -110,7 +124,21 @@ class OutputFile final : public ByteSink {
   std::string ownReason_;
   std::optional<FileIdentity> written_;
   uint64_t size_ = 0;
+  // The bytes written ahead, which Puts are compared with, and the thread
+  // writing and syncing them, with what it met: a system error number, or
+  // 0. The write's error is set before `aheadWritten_`, the sync's before
+  // the thread ends.
+  std::string_view ahead_;
+  std::thread aheadWriter_;
+  std::atomic<bool> aheadWritten_ = false;
+  int aheadWriteError_ = 0;
+  int aheadSyncError_ = 0;
 
+  // Wait until the bytes are written ahead, or also synced; false when that
+  // failed, which fails the file.
+  bool AwaitAheadWritten();
+  bool AwaitAhead();
+  bool PutOver(const char* data, size_t size);
   bool Refuse(int error);
   bool Refuse(std::string reason);
   void DropTemporary();

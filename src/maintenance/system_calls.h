@@ -12,9 +12,10 @@
 
 namespace campdb::system_calls {
 
-// As write(2), fsync(2), close(2) and rename(2): the result, and errno set
-// on failure.
+// As write(2), pwrite(2), fsync(2), close(2) and rename(2): the result, and
+// errno set on failure.
 ssize_t Write(int fd, const void* data, size_t size);
+ssize_t WriteAt(int fd, const void* data, size_t size, off_t offset);
 int Sync(int fd);
 int Close(int fd);
 int Rename(const char* from, const char* to);

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "maintenance/system_calls.h"
@@ -13,13 +14,14 @@ namespace campdb {
 
 namespace {
 
-int64_t performed = 0;
-int64_t failing = 0;
+// Output files may write ahead on a thread of their own.
+std::atomic<int64_t> performed = 0;
+std::atomic<int64_t> failing = 0;
 
 // Counts one call; true when it is the one chosen to fail.
 bool Fails() {
-  ++performed;
-  if (failing == 0 || performed != failing) return false;
+  const int64_t call = ++performed;
+  if (failing == 0 || call != failing) return false;
   errno = EIO;
   return true;
 }
@@ -40,6 +42,9 @@ int64_t Performed() { return performed; }
 namespace system_calls {
 
 ssize_t Write(int fd, const void* data, size_t size) { return Fails() ? -1 : ::write(fd, data, size); }
+ssize_t WriteAt(int fd, const void* data, size_t size, off_t offset) {
+  return Fails() ? -1 : ::pwrite(fd, data, size, offset);
+}
 int Sync(int fd) { return Fails() ? -1 : ::fsync(fd); }
 int Rename(const char* from, const char* to) { return Fails() ? -1 : ::rename(from, to); }
 

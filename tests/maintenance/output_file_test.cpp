@@ -146,5 +146,61 @@ TEST(OutputFile, EveryFailingStepIsReportedAndKeepsTheEarlierFile) {
   }
 }
 
+// A file written ahead ends up holding exactly the bytes put, whatever they
+// are next to the bytes written ahead; and a failure of any one call, on the
+// writing thread or after it, fails the file and keeps the earlier one.
+TEST(OutputFile, WrittenAheadHoldsExactlyWhatWasPut) {
+  testing::ScratchFolder folder;
+  std::string likely(3 * 1048576 + 123, '\0');
+  for (size_t i = 0; i < likely.size(); ++i) likely[i] = static_cast<char>(i * 131 / 7);
+  std::string middle = likely;
+  middle[2 * 1048576 + 5] ^= 1;
+  const struct {
+    const char* name;
+    std::string put;
+  } cases[] = {
+      {"the same", likely},
+      {"one byte changed", middle},
+      {"shorter", likely.substr(0, 5000)},
+      {"longer", likely + "tail"},
+      {"bytes taken out", likely.substr(0, 4000) + likely.substr(4100)},
+      {"nothing", ""},
+  };
+  const auto write = [&](std::string_view put, bool sameBytes) {
+    OutputFile file;
+    if (!file.OpenReplacing("out.db", std::nullopt)) return false;
+    file.WriteAhead(likely);
+    // In pieces of uneven length, as a writer puts them.
+    for (size_t at = 0; at < put.size(); at += 70001) {
+      const size_t count = std::min<size_t>(70001, put.size() - at);
+      if (!file.Put(sameBytes ? likely.data() + at : put.data() + at, count)) return false;
+    }
+    return file.Finish();
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    output_faults::FailNth(0);
+    ASSERT_TRUE(write(c.put, false));
+    EXPECT_EQ(ReadFile("out.db"), c.put);
+  }
+  ASSERT_TRUE(write(likely, true));
+  EXPECT_EQ(ReadFile("out.db"), likely);
+
+  output_faults::FailNth(0);
+  ASSERT_TRUE(write(middle, false));
+  const int64_t calls = output_faults::Performed();
+  for (int64_t n = 1; n <= calls; ++n) {
+    SCOPED_TRACE(n);
+    WriteFile("out.db", "earlier");
+    output_faults::FailNth(n);
+    const bool written = write(middle, false);
+    output_faults::FailNth(0);
+    EXPECT_FALSE(written);
+    // Only the folder sync comes after the new file is in place.
+    EXPECT_EQ(ReadFile("out.db"), n == calls ? middle : "earlier");
+    EXPECT_FALSE(HasTemporaryFile(folder));
+  }
+}
+
 }  // namespace
 }  // namespace campdb
