@@ -355,6 +355,9 @@ void OutputFile::WriteAhead(std::string_view likely) {
   ahead_ = likely;
   aheadWritten_ = false;
   aheadWriteError_ = aheadSyncError_ = 0;
+  // Created with the interrupts held, the thread keeps them held for its
+  // life, so that they always reach the main thread.
+  InterruptsHeld held;
   aheadWriter_ = std::thread([this, fd = fd_, likely] {
     if (!WriteAll(fd, likely.data(), likely.size())) aheadWriteError_ = errno != 0 ? errno : EIO;
     aheadWritten_ = true;
