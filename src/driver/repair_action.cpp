@@ -98,14 +98,23 @@ int RunRepair(const ActionRequest& request, std::ostream& out, Console& console)
   outcome.layoutReason = Cat(request.layout ? "" : "found from the bytes: ", verdict.reason);
   // A repair mostly writes its input again as it was: the new file is made
   // now and the input's bytes are written into it while the repair runs;
-  // the repaired database then rewrites only what differs. A file that cannot be made is reported after the repair, where
-  // it would be written.
+  // the repaired database then rewrites only what differs. Where the repair
+  // leaves bytes out, what follows them is expected that much earlier in
+  // the file; after a second such range the rest is left to the writing of
+  // the database, so that a file damaged in many places is not written
+  // ahead again and again. A file that cannot be made is reported after
+  // the repair, where it would be written.
   OutputFile file;
-  if (!request.dryRun && file.OpenReplacing(outcome.output, image->identity)) {
-    const auto bytes = db.source.Bytes();
-    file.WriteAhead({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-  }
-  const RepairReport report = RepairDatabase(db, *verdict.layout);
+  const auto bytes = db.source.Bytes();
+  const std::string_view input(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!request.dryRun && file.OpenReplacing(outcome.output, image->identity)) file.WriteAhead(input);
+  uint64_t leftOut = 0;
+  int ranges = 0;
+  const RepairReport report = RepairDatabase(db, *verdict.layout, [&](const LostRange& range) {
+    const uint64_t at = range.offset - leftOut;
+    leftOut += range.length;
+    file.WriteAheadFrom(at, ++ranges == 1 ? input.substr(range.offset + range.length) : std::string_view());
+  });
   int status = report.Status();
   if (!request.dryRun && report.writable) {
     outcome.written =

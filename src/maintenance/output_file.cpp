@@ -9,6 +9,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -250,6 +254,7 @@ void RemoveTemporaryFilesOnInterrupt() {
   }
 }
 
+OutputFile::OutputFile() = default;
 OutputFile::~OutputFile() { Abandon(); }
 
 bool OutputFile::Refuse(int error) {
@@ -348,46 +353,178 @@ bool OutputFile::OpenInPlace(const std::string& name, const std::optional<FileId
   return true;
 }
 
+// The bytes an output file is expected to hold, written into it and synced
+// on a thread of its own. The plan is a list of pieces in file order, each
+// a run of bytes at a place; a change of plan from a place on makes the
+// thread go back there and write the new bytes over the old. Once the file
+// is put (Close), the plan no longer changes.
+class AheadWriter {
+ public:
+  AheadWriter(int fd, std::string_view likely) : fd_(fd) {
+    plan_.push_back({0, likely});
+    // Created with the interrupts held, the thread keeps them held for its
+    // life, so that they always reach the main thread.
+    InterruptsHeld held;
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~AheadWriter() {
+    Close();
+    Finish();
+  }
+  AheadWriter(const AheadWriter&) = delete;
+  AheadWriter& operator=(const AheadWriter&) = delete;
+
+  void Replan(uint64_t at, std::string_view likely) {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    while (!plan_.empty() && plan_.back().at >= at) plan_.pop_back();
+    if (!plan_.empty()) {
+      Piece& last = plan_.back();
+      last.bytes = last.bytes.substr(0, std::min<uint64_t>(last.bytes.size(), at - last.at));
+    }
+    if (!likely.empty()) plan_.push_back({at, likely});
+    rewindTo_ = std::min(rewindTo_, at);
+    caughtUp_ = false;
+    changed_.notify_all();
+  }
+
+  // Ends the changes and waits until the plan is written: 0, or the error
+  // of the write that failed.
+  int Close() {
+    std::unique_lock lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return caughtUp_ || writeError_ != 0; });
+    return writeError_;
+  }
+  // After Close: waits until the thread is done, then its sync's error, or 0.
+  int Finish() {
+    if (thread_.joinable()) thread_.join();
+    return syncError_;
+  }
+
+  // After Close: whether `count` bytes at `at` are the ones planned there.
+  bool Holds(uint64_t at, const char* data, size_t count) const {
+    while (count > 0) {
+      const Piece* piece = PieceAt(at);
+      if (piece == nullptr) return false;
+      const uint64_t within = at - piece->at;
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(count, piece->bytes.size() - within));
+      const char* there = piece->bytes.data() + within;
+      if (there != data && std::memcmp(there, data, n) != 0) return false;
+      at += n;
+      data += n;
+      count -= n;
+    }
+    return true;
+  }
+
+ private:
+  struct Piece {
+    uint64_t at;
+    std::string_view bytes;
+  };
+
+  // The piece that holds the byte at `at`, if one does.
+  const Piece* PieceAt(uint64_t at) const {
+    auto after = std::upper_bound(plan_.begin(), plan_.end(), at, [](uint64_t x, const Piece& p) { return x < p.at; });
+    if (after == plan_.begin()) return nullptr;
+    const Piece& piece = *std::prev(after);
+    return at - piece.at < piece.bytes.size() ? &piece : nullptr;
+  }
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    uint64_t at = 0;
+    bool synced = true;
+    while (writeError_ == 0) {
+      at = std::min(at, rewindTo_);
+      rewindTo_ = UINT64_MAX;
+      // The next piece of the plan at or after `at`, a megabyte at most.
+      const Piece* piece = PieceAt(at);
+      if (piece == nullptr) {
+        const auto next = std::find_if(plan_.begin(), plan_.end(), [&](const Piece& p) { return p.at > at; });
+        if (next != plan_.end()) {
+          at = next->at;
+          continue;
+        }
+      }
+      if (piece != nullptr) {
+        const uint64_t within = at - piece->at;
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(piece->bytes.size() - within, kWritePiece));
+        const char* data = piece->bytes.data() + within;
+        lock.unlock();
+        const bool written = WriteAllAt(fd_, data, count, at);
+        const int error = errno;
+        lock.lock();
+        if (!written) writeError_ = error != 0 ? error : EIO;
+        at += count;
+        synced = false;
+        continue;
+      }
+      caughtUp_ = true;
+      changed_.notify_all();
+      if (!synced) {
+        // The sync is made here so that its wait overlaps the run; its
+        // error is kept, as a later sync of the file would not report it.
+        lock.unlock();
+        const bool ok = SyncFile(fd_);
+        const int error = errno;
+        lock.lock();
+        if (!ok) syncError_ = error != 0 ? error : EIO;
+        synced = true;
+        continue;
+      }
+      if (closed_) break;
+      changed_.wait(lock, [&] { return closed_ || rewindTo_ != UINT64_MAX; });
+    }
+    caughtUp_ = true;
+    changed_.notify_all();
+  }
+
+  const int fd_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Piece> plan_;
+  uint64_t rewindTo_ = UINT64_MAX;  // the lowest place the plan changed at
+  bool closed_ = false;
+  bool caughtUp_ = false;  // everything planned is written
+  int writeError_ = 0;
+  int syncError_ = 0;
+  std::thread thread_;
+};
+
 void OutputFile::WriteAhead(std::string_view likely) {
   // Only a new file, not yet written to, can be written ahead; a device or
   // a pipe takes its bytes once, in order.
-  if (fd_ < 0 || failed_ || mode_ != Mode::Replacing || size_ != 0 || aheadWriter_.joinable()) return;
-  ahead_ = likely;
-  aheadWritten_ = false;
-  aheadWriteError_ = aheadSyncError_ = 0;
-  // Created with the interrupts held, the thread keeps them held for its
-  // life, so that they always reach the main thread.
-  InterruptsHeld held;
-  aheadWriter_ = std::thread([this, fd = fd_, likely] {
-    if (!WriteAll(fd, likely.data(), likely.size())) aheadWriteError_ = errno != 0 ? errno : EIO;
-    aheadWritten_ = true;
-    aheadWritten_.notify_all();
-    // The sync is made here so that its wait overlaps the run; its error is
-    // kept, as a later sync of the file would not report it again.
-    if (aheadWriteError_ == 0 && !SyncFile(fd)) aheadSyncError_ = errno != 0 ? errno : EIO;
-  });
+  if (fd_ < 0 || failed_ || mode_ != Mode::Replacing || size_ != 0 || ahead_) return;
+  ahead_ = std::make_unique<AheadWriter>(fd_, likely);
+}
+
+void OutputFile::WriteAheadFrom(uint64_t at, std::string_view likely) {
+  if (ahead_ && size_ == 0) ahead_->Replan(at, likely);
 }
 
 bool OutputFile::AwaitAheadWritten() {
-  if (!aheadWriter_.joinable()) return true;
-  aheadWritten_.wait(false);
-  if (aheadWriteError_ == 0) return true;
+  if (!ahead_) return true;
+  const int error = ahead_->Close();
+  if (error == 0) return true;
   failed_ = true;
-  return Refuse(aheadWriteError_);
+  return Refuse(error);
 }
 
 bool OutputFile::AwaitAhead() {
-  if (!aheadWriter_.joinable()) return true;
+  if (!ahead_) return true;
   const bool written = AwaitAheadWritten();
-  aheadWriter_.join();
-  if (!written || aheadSyncError_ == 0) return written;
+  const int error = ahead_->Finish();
+  if (!written || error == 0) return written;
   failed_ = true;
-  return Refuse(aheadSyncError_);
+  return Refuse(error);
 }
 
 bool OutputFile::Put(const char* data, size_t size) {
   if (fd_ < 0 || !AwaitAheadWritten() || failed_) return false;
-  if (!(ahead_.empty() ? WriteAll(fd_, data, size) : PutOver(data, size))) {
+  if (!(ahead_ ? PutOver(data, size) : WriteAll(fd_, data, size))) {
     failed_ = true;
     Refuse(errno);
   }
@@ -400,12 +537,11 @@ bool OutputFile::Put(const char* data, size_t size) {
 // are written, each run of differing pages in one call.
 bool OutputFile::PutOver(const char* data, size_t size) {
   const uint64_t at = size_;
-  if (at + size <= ahead_.size() && data == ahead_.data() + at) return true;  // the very bytes written ahead
   constexpr uint64_t kPage = 4096;
   size_t differing = 0;  // where the present run of differing pages starts
   for (size_t from = 0; from < size;) {
     const size_t count = static_cast<size_t>(std::min<uint64_t>(size - from, kPage - (at + from) % kPage));
-    const bool same = at + from + count <= ahead_.size() && std::memcmp(ahead_.data() + at + from, data + from, count) == 0;
+    const bool same = ahead_->Holds(at + from, data + from, count);
     from += count;
     if (!same) continue;
     const size_t sameFrom = from - count;
@@ -433,9 +569,9 @@ bool OutputFile::Finish() {
     return closed;
   }
 
-  // Bytes written ahead beyond the length put are cut off.
-  bool done = ahead_.size() <= size_ || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0 || Refuse(errno);
-  ahead_ = {};
+  // Bytes written ahead beyond the length put (by any plan) are cut off.
+  bool done = !ahead_ || ::ftruncate(fd_, static_cast<off_t>(size_)) == 0 || Refuse(errno);
+  ahead_.reset();
   done = done && (SyncFile(fd_) || Refuse(errno));
   if (!CloseFile(fd_)) done = Refuse(errno);
   fd_ = -1;
@@ -459,8 +595,7 @@ bool OutputFile::Finish() {
 }
 
 void OutputFile::Abandon() {
-  if (aheadWriter_.joinable()) aheadWriter_.join();
-  ahead_ = {};
+  ahead_.reset();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   DropTemporary();

@@ -21,13 +21,12 @@
 // neither can a folder.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
+#include <memory>
 
 #include "format/byte_stream.h"
 
@@ -58,9 +57,11 @@ OutputTarget TargetOf(const std::string& name, const std::optional<FileIdentity>
 // ignored.
 void RemoveTemporaryFilesOnInterrupt();
 
+class AheadWriter;
+
 class OutputFile final : public ByteSink {
  public:
-  OutputFile() = default;
+  OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
   // An unfinished file is abandoned.
@@ -79,13 +80,18 @@ class OutputFile final : public ByteSink {
   // For a new file expected to hold mostly `likely`, at the same places (a
   // database written again with few or no changes): starts writing those
   // bytes into it, and syncing them, on a thread of its own, so that the
-  // disk works while the run goes on. The Puts that follow wait until those
-  // bytes are written, then write only where they differ (the sync may go
-  // on meanwhile; Finish waits for it), and Finish cuts the file to the
-  // length put: what is under the name in the end is exactly what was put,
-  // and a failure of the writing ahead is the file's failure. `likely` must
-  // stay unchanged until Finish or Abandon.
+  // disk works while the run goes on. The Puts that follow wait until what
+  // is planned is written, then write only the pages that differ (the sync
+  // may go on meanwhile; Finish waits for it), and Finish cuts the file to
+  // the length put: what is under the name in the end is exactly what was
+  // put, and a failure of the writing ahead is the file's failure. The
+  // bytes must stay unchanged until Finish or Abandon.
   void WriteAhead(std::string_view likely);
+  // Before the first Put: the bytes from `at` on are now expected to be
+  // `likely` (none: the file is expected to end at `at`) rather than what
+  // was planned there, as when the run finds that the output leaves out
+  // bytes of its input. The thread writes them over what it wrote there.
+  void WriteAheadFrom(uint64_t at, std::string_view likely);
 
   // Appends bytes; false once any write has failed.
   bool Put(const char* data, size_t size) override;
@@ -124,18 +130,11 @@ class OutputFile final : public ByteSink {
   std::string ownReason_;
   std::optional<FileIdentity> written_;
   uint64_t size_ = 0;
-  // The bytes written ahead, which Puts are compared with, and the thread
-  // writing and syncing them, with what it met: a system error number, or
-  // 0. The write's error is set before `aheadWritten_`, the sync's before
-  // the thread ends.
-  std::string_view ahead_;
-  std::thread aheadWriter_;
-  std::atomic<bool> aheadWritten_ = false;
-  int aheadWriteError_ = 0;
-  int aheadSyncError_ = 0;
+  // The writing ahead, while there is one (see output_file.cpp).
+  std::unique_ptr<AheadWriter> ahead_;
 
-  // Wait until the bytes are written ahead, or also synced; false when that
-  // failed, which fails the file.
+  // Waits until what is planned is written ahead, or also synced; false
+  // when that failed, which fails the file.
   bool AwaitAheadWritten();
   bool AwaitAhead();
   bool PutOver(const char* data, size_t size);

@@ -133,8 +133,9 @@ std::optional<int32_t> IdOf(const ObjectEntry& object) {
 // frames exactly, then the salvager's.
 class ObjectSalvage {
  public:
-  ObjectSalvage(const Database& db, const LoadOutcome& outcome, RepairReport& report)
-      : db_(db), outcome_(outcome), report_(report), salvager_(db) {}
+  ObjectSalvage(const Database& db, const LoadOutcome& outcome, RepairReport& report,
+                const std::function<void(const LostRange&)>& leftOut)
+      : db_(db), outcome_(outcome), report_(report), leftOut_(leftOut), salvager_(db) {}
 
   std::vector<ObjectEntry> Run() {
     const size_t size = db_.source.size;
@@ -169,6 +170,7 @@ class ObjectSalvage {
       const auto found = salvager_.Scan(at + 1, lowest);
       const size_t next = found ? static_cast<size_t>(found->start) : size;
       report_.lost.push_back(LostRange{at, next - at, kind, Cat(ProblemKindWord(kind), ": ", why)});
+      if (leftOut_) leftOut_(report_.lost.back());
       runStarts.push_back(static_cast<int64_t>(taken_.size()));
       if (!found) break;
       taken_.push_back(*found);
@@ -208,6 +210,7 @@ class ObjectSalvage {
   const Database& db_;
   const LoadOutcome& outcome_;
   RepairReport& report_;
+  const std::function<void(const LostRange&)>& leftOut_;
   Salvager salvager_;
   std::vector<ObjectEntry> taken_;
   bool asLoaded_ = false;
@@ -301,7 +304,7 @@ size_t RepairReport::LostBytes() const {
 
 int RepairReport::Status() const { return (fixes.empty() ? 0 : 1) | (left.empty() ? 0 : 4); }
 
-RepairReport RepairDatabase(Database& db, Layout layout) {
+RepairReport RepairDatabase(Database& db, Layout layout, const std::function<void(const LostRange&)>& leftOut) {
   RepairReport report;
   db.layout = layout;
   CheckReport records;
@@ -329,7 +332,7 @@ RepairReport RepairDatabase(Database& db, Layout layout) {
     return report;
   }
 
-  ObjectSalvage salvage(db, outcome, report);
+  ObjectSalvage salvage(db, outcome, report, leftOut);
   db.objects = salvage.Run();
   const auto count = static_cast<int64_t>(db.objects.size());
   db.capacity = db.loadedCount = count;

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -63,7 +64,10 @@ struct RepairReport {
 // Loads the bytes `db.source` holds in `layout` and repairs them in memory:
 // afterwards `db` is what the repaired database is to be, for the writer
 // (nothing it holds is written when the report is not writable).
-RepairReport RepairDatabase(Database& db, Layout layout);
+// `leftOut`, when given, is shown each range of the misc objects' bytes the
+// repair leaves out as soon as it knows it, in file order.
+RepairReport RepairDatabase(Database& db, Layout layout,
+                            const std::function<void(const LostRange&)>& leftOut = {});
 
 // The lost-and-found file: one JSON object a line for each lost range, with
 // its offset, length, reason and bytes (lowercase hex, two digits a byte).

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/driver.h"
@@ -155,21 +157,42 @@ TEST(OutputFile, WrittenAheadHoldsExactlyWhatWasPut) {
   for (size_t i = 0; i < likely.size(); ++i) likely[i] = static_cast<char>(i * 131 / 7);
   std::string middle = likely;
   middle[2 * 1048576 + 5] ^= 1;
+  // Each case: the bytes put, and the changes of plan made before (at,
+  // and where in `likely` the bytes from there on come from; npos: none;
+  // at npos: a pause).
+  using Replans = std::vector<std::pair<uint64_t, size_t>>;
+  constexpr size_t kNone = std::string::npos;
   const struct {
     const char* name;
     std::string put;
+    Replans replans;
   } cases[] = {
-      {"the same", likely},
-      {"one byte changed", middle},
-      {"shorter", likely.substr(0, 5000)},
-      {"longer", likely + "tail"},
-      {"bytes taken out", likely.substr(0, 4000) + likely.substr(4100)},
-      {"nothing", ""},
+      {"the same", likely, {}},
+      {"one byte changed", middle, {}},
+      {"shorter", likely.substr(0, 5000), {}},
+      {"shorter, as planned", likely.substr(0, 5000), {{5000, kNone}}},
+      {"longer", likely + "tail", {}},
+      {"bytes taken out", likely.substr(0, 4000) + likely.substr(4100), {}},
+      {"bytes taken out, as planned", likely.substr(0, 4000) + likely.substr(4100), {{4000, 4100}}},
+      {"taken out twice, as planned",
+       likely.substr(0, 4000) + likely.substr(4100, 2000000) + likely.substr(2004100 + 77),
+       {{4000, 4100}, {2004000, 2004177}}},
+      {"planned wrongly", likely, {{4000, 4100}, {10, kNone}}},
+      // Planned once the thread has written and synced the first plan.
+      {"planned late", likely.substr(0, 4000) + likely.substr(4100), {{kNone, 0}, {4000, 4100}}},
+      {"nothing", "", {}},
   };
-  const auto write = [&](std::string_view put, bool sameBytes) {
+  const auto write = [&](std::string_view put, bool sameBytes, const Replans& replans = {}) {
     OutputFile file;
     if (!file.OpenReplacing("out.db", std::nullopt)) return false;
     file.WriteAhead(likely);
+    for (const auto& [at, from] : replans) {
+      if (at == kNone) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        continue;
+      }
+      file.WriteAheadFrom(at, from == kNone ? std::string_view() : std::string_view(likely).substr(from));
+    }
     // In pieces of uneven length, as a writer puts them.
     for (size_t at = 0; at < put.size(); at += 70001) {
       const size_t count = std::min<size_t>(70001, put.size() - at);
@@ -180,12 +203,14 @@ TEST(OutputFile, WrittenAheadHoldsExactlyWhatWasPut) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     output_faults::FailNth(0);
-    ASSERT_TRUE(write(c.put, false));
+    ASSERT_TRUE(write(c.put, false, c.replans));
     EXPECT_EQ(ReadFile("out.db"), c.put);
   }
   ASSERT_TRUE(write(likely, true));
   EXPECT_EQ(ReadFile("out.db"), likely);
 
+  // Without a change of plan, which the thread may meet before or after it
+  // has written, the calls are the same in every run.
   output_faults::FailNth(0);
   ASSERT_TRUE(write(middle, false));
   const int64_t calls = output_faults::Performed();
