@@ -201,7 +201,9 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
   const auto writeAhead = [&](std::span<const uint8_t> bytes, const FileIdentity& identity) {
     const auto target = IdentityOf(outName);
     if (request.dryRun || (target && (target == identity || target == changes.Identity()))) return;
-    if (file.OpenReplacing(outName, identity)) file.WriteAhead({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    if (file.OpenReplacing(outName, identity)) {
+      file.WriteAhead({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    }
   };
   auto loaded = LoadForAction(dbName, request.layout, false, console, request.progress, nullptr, nullptr, writeAhead);
   if (!loaded) return kActionNoInput;

@@ -9,14 +9,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "maintenance/system_calls.h"
 
@@ -440,16 +440,9 @@ class AheadWriter {
     while (writeError_ == 0) {
       at = std::min(at, rewindTo_);
       rewindTo_ = UINT64_MAX;
-      // The next piece of the plan at or after `at`, a megabyte at most.
-      const Piece* piece = PieceAt(at);
-      if (piece == nullptr) {
-        const auto next = std::find_if(plan_.begin(), plan_.end(), [&](const Piece& p) { return p.at > at; });
-        if (next != plan_.end()) {
-          at = next->at;
-          continue;
-        }
-      }
-      if (piece != nullptr) {
+      // A megabyte of the piece that holds `at`, or on to the next piece
+      // when `at` lies between pieces.
+      if (const Piece* piece = PieceAt(at)) {
         const uint64_t within = at - piece->at;
         const size_t count = static_cast<size_t>(std::min<uint64_t>(piece->bytes.size() - within, kWritePiece));
         const char* data = piece->bytes.data() + within;
@@ -460,6 +453,11 @@ class AheadWriter {
         if (!written) writeError_ = error != 0 ? error : EIO;
         at += count;
         synced = false;
+        continue;
+      }
+      const auto next = std::find_if(plan_.begin(), plan_.end(), [&](const Piece& p) { return p.at > at; });
+      if (next != plan_.end()) {
+        at = next->at;
         continue;
       }
       caughtUp_ = true;
