@@ -79,6 +79,12 @@ void ByteWriter::AppendSlow(const char* data, size_t count) {
   }
 }
 
+void ByteWriter::WriteLastingRun(std::string_view bytes) {
+  if (sink_ == nullptr || bytes.size() < 4096 || !sink_->TakesRunsWhereTheyLie()) return WriteRun(bytes);
+  Drain();
+  if (!failed_ && !sink_->Put(bytes.data(), bytes.size())) failed_ = true;
+}
+
 bool ByteWriter::Flush() {
   Drain();
   return !failed_;

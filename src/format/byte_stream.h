@@ -125,6 +125,10 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   virtual bool Put(const char* data, size_t size) = 0;
+  // Whether bytes that outlive the writer are better handed over where
+  // they lie, each run in a call of its own, than gathered first (a sink
+  // that compares them with bytes it already holds).
+  virtual bool TakesRunsWhereTheyLie() const { return false; }
 };
 
 // Appends bytes to a buffer. Without a sink the whole output stays in
@@ -151,6 +155,9 @@ class ByteWriter {
   }
   void WriteBytes(const uint8_t* data, size_t count) { Append(reinterpret_cast<const char*>(data), count); }
   void WriteRun(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
+  // A run of bytes that lives as long as the sink may need it (the input's):
+  // written as WriteRun does, unless the sink takes runs where they lie.
+  void WriteLastingRun(std::string_view bytes);
   // Room for up to `count` bytes (at most a megabyte) that the caller
   // writes in place and then counts with Commit.
   char* Reserve(size_t count) {

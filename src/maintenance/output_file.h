@@ -95,6 +95,9 @@ class OutputFile final : public ByteSink {
 
   // Appends bytes; false once any write has failed.
   bool Put(const char* data, size_t size) override;
+  // While written ahead: runs of the bytes written ahead, handed over where
+  // they lie, need not even be compared.
+  bool TakesRunsWhereTheyLie() const override { return ahead_ != nullptr; }
   // Completes the file: a replacing file is synced, closed and moved over
   // its name, then its folder is synced; a file written in place is closed.
   // True only when every step succeeded. A replacing file that fails is

@@ -25,7 +25,7 @@ int64_t WriteRecords(const Database& db, ByteWriter& out, InfoFiles& infoFiles, 
   size_t runStart = 0;
   size_t runEnd = 0;
   const auto flushRun = [&] {
-    out.WriteRun(input.substr(runStart, runEnd - runStart));
+    out.WriteLastingRun(input.substr(runStart, runEnd - runStart));
     runStart = runEnd = 0;
   };
   const int64_t end = std::min({db.capacity, db.ObjectCount(), static_cast<int64_t>(db.deleteFlags.size())});
