@@ -376,9 +376,10 @@ void PrintUsage(Console& console) {
 
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
                                          Console& console, ProgressLine* progress, const Database* like,
-                                         LoadedDecisions* decisions, const InputReadHook& whenRead) {
+                                         LoadedDecisions* decisions, const InputReadHook& whenRead,
+                                         InputReadAhead* ahead) {
   int error = 0;
-  auto image = ReadActionInput(name, &error);
+  auto image = ahead != nullptr ? ahead->Take(&error) : ReadActionInput(name, &error);
   const std::string_view shown = ShownName(name, false);
   if (!image) {
     console.Diagnostic(Cat(shown, ": ", std::strerror(error)));

@@ -28,6 +28,7 @@
 namespace campdb {
 
 class Console;
+class InputReadAhead;
 class ProgressLine;
 
 enum class Action { None, Check, Dump, Restore, Map, Clean, Report, Diff, Apply, Sqlite, Repair };
@@ -114,12 +115,13 @@ struct LoadedInput {
 // as they are there rather than read them (see LoadDatabase). Clean's
 // decisions go to `decisions` when given. `whenRead`, when given, is shown
 // the input's bytes and identity once they are read, before the load; the
-// bytes live as long as the loaded database.
+// bytes live as long as the loaded database. `ahead`, when given, is the
+// input being read already.
 using InputReadHook = std::function<void(std::span<const uint8_t> bytes, const FileIdentity& identity)>;
 std::optional<LoadedInput> LoadForAction(const std::string& name, std::optional<Layout> layout, bool needLayout,
                                          Console& console, ProgressLine* progress = nullptr,
                                          const Database* like = nullptr, LoadedDecisions* decisions = nullptr,
-                                         const InputReadHook& whenRead = {});
+                                         const InputReadHook& whenRead = {}, InputReadAhead* ahead = nullptr);
 
 // Where an action puts the info files of the database it writes.
 struct InfoPlacement {

@@ -9,6 +9,7 @@
 #include "diff/apply.h"
 #include "diff/diff.h"
 #include "driver/actions.h"
+#include "driver/input_file.h"
 #include "driver/loader.h"
 #include "driver/text_input.h"
 #include "json/json_writer.h"
@@ -132,10 +133,12 @@ int RunDiff(const ActionRequest& request, std::ostream& out, Console& console) {
   }
   const std::string& nameA = request.files[0];
   const std::string& nameB = request.files[1];
+  // B is read while A is read and loaded; B is mostly A's objects, and those
+  // it holds unchanged are not read again.
+  InputReadAhead readingB(nameB);
   auto a = LoadForAction(nameA, request.layout, true, console, request.progress);
   if (!a) return kActionNoInput;
-  // B is mostly A's objects: those it holds unchanged are not read again.
-  auto b = LoadForAction(nameB, request.layout, true, console, request.progress, &a->db);
+  auto b = LoadForAction(nameB, request.layout, true, console, request.progress, &a->db, nullptr, {}, &readingB);
   if (!b) return kActionNoInput;
   if (a->db.layout != b->db.layout) {
     console.Diagnostic(Cat(nameA, " is in the ", LayoutName(a->db.layout), " layout and ", nameB, " in the ",

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "format/database.h"
 #include "maintenance/output_file.h"
@@ -24,5 +25,27 @@ struct InputImage {
 std::optional<InputImage> ReadInputImage(const std::string& name, int* error = nullptr);
 // The same for an action's input, which is standard input when `name` is "-".
 std::optional<InputImage> ReadActionInput(const std::string& name, int* error = nullptr);
+
+// An action's input, read on a thread of its own from the moment it is
+// named, so that reading it overlaps with the work on another input. Only a
+// regular file is read ahead; anything else (standard input, a pipe, a
+// device, a name that cannot be looked at) is read when it is taken, so
+// that a pipe is never opened before its turn.
+class InputReadAhead {
+ public:
+  explicit InputReadAhead(const std::string& name);
+  ~InputReadAhead();
+  InputReadAhead(const InputReadAhead&) = delete;
+  InputReadAhead& operator=(const InputReadAhead&) = delete;
+
+  // The input as ReadActionInput reads it, once it is read.
+  std::optional<InputImage> Take(int* error);
+
+ private:
+  std::string name_;
+  std::thread thread_;
+  std::optional<InputImage> image_;
+  int error_ = 0;
+};
 
 }  // namespace campdb

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -38,23 +39,18 @@ TemporaryEntry temporaries[4];
 
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Holds off the interrupts for its lifetime, so that a temporary file is
-// never made or moved without its entry agreeing.
-class InterruptsHeld {
- public:
-  InterruptsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int signal : kInterrupts) sigaddset(&held, signal);
-    ::sigprocmask(SIG_BLOCK, &held, &previous_);
-  }
-  ~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  InterruptsHeld(const InterruptsHeld&) = delete;
-  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+}  // namespace
 
- private:
-  sigset_t previous_;
-};
+InterruptsHeld::InterruptsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (int signal : kInterrupts) sigaddset(&held, signal);
+  ::sigprocmask(SIG_BLOCK, &held, &previous_);
+}
+
+InterruptsHeld::~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+namespace {
 
 void Remember(const std::string& path) {
   if (path.size() >= sizeof temporaries[0].path) return;  // no such path can be made
@@ -496,7 +492,11 @@ void OutputFile::WriteAhead(std::string_view likely) {
   // Only a new file, not yet written to, can be written ahead; a device or
   // a pipe takes its bytes once, in order.
   if (fd_ < 0 || failed_ || mode_ != Mode::Replacing || size_ != 0 || ahead_) return;
-  ahead_ = std::make_unique<AheadWriter>(fd_, likely);
+  try {
+    ahead_ = std::make_unique<AheadWriter>(fd_, likely);
+  } catch (const std::system_error&) {
+    // The system has no thread to give: the file is written as it is put.
+  }
 }
 
 void OutputFile::WriteAheadFrom(uint64_t at, std::string_view likely) {

@@ -21,12 +21,14 @@
 // neither can a folder.
 #pragma once
 
+#include <signal.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <memory>
 
 #include "format/byte_stream.h"
 
@@ -56,6 +58,21 @@ OutputTarget TargetOf(const std::string& name, const std::optional<FileIdentity>
 // with 128 + the signal. A signal that was ignored when this is called stays
 // ignored.
 void RemoveTemporaryFilesOnInterrupt();
+
+// Holds off SIGINT, SIGTERM and SIGHUP for its lifetime, so that a temporary
+// file is never made or moved without its entry agreeing. A thread created
+// while they are held keeps them held for its life, so that they always
+// reach the main thread.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 class AheadWriter;
 
