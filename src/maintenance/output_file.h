@@ -150,6 +150,7 @@ class OutputFile final : public ByteSink {
   std::string ownReason_;
   std::optional<FileIdentity> written_;
   uint64_t size_ = 0;
+  uint64_t writebackFrom_ = 0;  // the bytes put from here on are not yet on their way to disk
   // The writing ahead, while there is one (see output_file.cpp).
   std::unique_ptr<AheadWriter> ahead_;
 
