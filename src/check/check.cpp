@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <array>
-#include <type_traits>
 #include <cstdio>
+#include <iterator>
+#include <system_error>
+#include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "check/field_inspector.h"
 #include "console/console.h"
 #include "format/layout_detection.h"
+#include "maintenance/output_file.h"
 
 namespace campdb {
 
@@ -323,28 +327,43 @@ class ObjectChecks {
       ReadEntries();
     }
     const std::vector<std::pair<int64_t, size_t>> byShip = EntriesByShip();
-    std::vector<size_t> captainOf;
-    std::vector<int32_t> captainIds;
-    captainOf.reserve(ships);
-    captainIds.reserve(ships);
-    tShip scratch;
-    size_t next = 0;  // in byShip
-    for (size_t i = 0; i < count_; ++i) {
-      if (db_.objects[i].kind != ObjectKind::Ship) continue;
-      const tShip* ship = ShipFront(static_cast<int64_t>(i), scratch);
-      if (ship == nullptr) continue;
-      if (ship->captainId != 0) {
-        captainOf.push_back(i);
-        captainIds.push_back(ship->captainId);
-      }
-      while (next < byShip.size() && static_cast<size_t>(byShip[next].first) < i) ++next;
-      for (; next < byShip.size() && static_cast<size_t>(byShip[next].first) == i; ++next) {
-        Compare(byShip[next].second, *ship);
+    // The ships are read in two halves of the list at once, the first on a
+    // thread of its own: each ship is a wait for memory, and the halves
+    // wait side by side. A small list is one half.
+    const size_t half = count_ >= kTwoHalvesFrom ? count_ / 2 : 0;
+    std::array<ShipPass, 2> passes;
+    passes[0].reserve(ships / 2);
+    passes[1].reserve(ships - ships / 2);
+    const auto pass = [&](size_t h) {
+      Ships(h == 0 ? 0 : half, h == 0 ? half : count_, byShip, passes[h]);
+    };
+    std::thread first;
+    if (half > 0) {
+      InterruptsHeld held;
+      try {
+        first = std::thread(pass, 0);
+      } catch (const std::system_error&) {
+        pass(0);  // the system gives no thread: the halves in turn
       }
     }
+    pass(1);
+    if (first.joinable()) first.join();
+    std::vector<size_t>& captainOf = passes[0].captainOf;
+    std::vector<int32_t>& captainIds = passes[0].captainIds;
+    captainOf.insert(captainOf.end(), passes[1].captainOf.begin(), passes[1].captainOf.end());
+    captainIds.insert(captainIds.end(), passes[1].captainIds.begin(), passes[1].captainIds.end());
+    for (ShipPass& done : passes) {
+      std::move(done.entryProblems.begin(), done.entryProblems.end(), std::back_inserter(entryProblems_));
+    }
     // Ships past the objects checked, which only an entry names.
-    for (; next < byShip.size(); ++next) {
-      if (const tShip* ship = ShipFront(byShip[next].first, scratch)) Compare(byShip[next].second, *ship);
+    tShip scratch;
+    TextStore store;
+    for (size_t next = std::lower_bound(byShip.begin(), byShip.end(), std::pair{static_cast<int64_t>(count_), size_t{0}}) -
+                       byShip.begin();
+         next < byShip.size(); ++next) {
+      if (const tShip* ship = ShipFront(byShip[next].first, scratch, store)) {
+        Compare(byShip[next].second, *ship, entryProblems_);
+      }
     }
     std::stable_sort(entryProblems_.begin(), entryProblems_.end(),
                      [](const Pending& a, const Pending& b) { return a.order < b.order; });
@@ -361,20 +380,6 @@ class ObjectChecks {
   }
 
  private:
-  // The ship at `index` as far as its name: all that is compared or looked
-  // up of it. The rest of it is not read.
-  const tShip* ShipFront(int64_t index, tShip& scratch) const {
-    if (const MiscObject* kept = db_.KeptObject(index)) return std::get_if<tShip>(kept);
-    ByteReader in(db_.source.Bytes());
-    in.Skip(static_cast<size_t>(db_.Entry(index).start));
-    const ObjectFrame frame = ReadObjectFrame(in);
-    if (frame.result != FrameResult::Read || frame.kind != ObjectKind::Ship) return nullptr;
-    FieldReader reader(in, ReadContext{db_.layout, &db_.facts, &db_.store});
-    reader.SetFrame(frame.declaredSize, tShip::kClassTag);
-    LeadingFields front(reader, "shipName");
-    scratch.Fields(front, db_.layout);
-    return &scratch;
-  }
   // A problem of entry `order` (in entries_), added once every entry's is
   // known.
   struct Pending {
@@ -382,6 +387,59 @@ class ObjectChecks {
     ProblemKind kind;
     std::string message;
   };
+
+  // What a pass over a stretch of the ships finds: the ships with a
+  // captain, with the captain's id, and the entries that differ from their
+  // ship.
+  struct ShipPass {
+    std::vector<size_t> captainOf;
+    std::vector<int32_t> captainIds;
+    std::vector<Pending> entryProblems;
+    void reserve(size_t ships) {
+      captainOf.reserve(ships);
+      captainIds.reserve(ships);
+    }
+  };
+  static constexpr size_t kTwoHalvesFrom = 50000;
+
+  // Reads the ships among objects [from, to) and compares each with the
+  // entries that name it (`byShip`, in ship order). Reads nothing but the
+  // database and the entries, so that two passes may run at once.
+  void Ships(size_t from, size_t to, const std::vector<std::pair<int64_t, size_t>>& byShip, ShipPass& out) const {
+    tShip scratch;
+    TextStore store;
+    auto next = static_cast<size_t>(
+        std::lower_bound(byShip.begin(), byShip.end(), std::pair{static_cast<int64_t>(from), size_t{0}}) -
+        byShip.begin());
+    for (size_t i = from; i < to; ++i) {
+      if (db_.objects[i].kind != ObjectKind::Ship) continue;
+      const tShip* ship = ShipFront(static_cast<int64_t>(i), scratch, store);
+      if (ship == nullptr) continue;
+      if (ship->captainId != 0) {
+        out.captainOf.push_back(i);
+        out.captainIds.push_back(ship->captainId);
+      }
+      while (next < byShip.size() && static_cast<size_t>(byShip[next].first) < i) ++next;
+      for (; next < byShip.size() && static_cast<size_t>(byShip[next].first) == i; ++next) {
+        Compare(byShip[next].second, *ship, out.entryProblems);
+      }
+    }
+  }
+
+  // The ship at `index` as far as its name: all that is compared or looked
+  // up of it. The rest of it is not read.
+  const tShip* ShipFront(int64_t index, tShip& scratch, TextStore& store) const {
+    if (const MiscObject* kept = db_.KeptObject(index)) return std::get_if<tShip>(kept);
+    ByteReader in(db_.source.Bytes());
+    in.Skip(static_cast<size_t>(db_.Entry(index).start));
+    const ObjectFrame frame = ReadObjectFrame(in);
+    if (frame.result != FrameResult::Read || frame.kind != ObjectKind::Ship) return nullptr;
+    FieldReader reader(in, ReadContext{db_.layout, &db_.facts, &store});
+    reader.SetFrame(frame.declaredSize, tShip::kClassTag);
+    LeadingFields front(reader, "shipName");
+    scratch.Fields(front, db_.layout);
+    return &scratch;
+  }
 
   // Ids must ascend through the list, each object's its own.
   void Ids() {
@@ -468,7 +526,7 @@ class ObjectChecks {
     return Cat("ship entry ", entries_[e].entry, " (id ", entries_[e].shipId, ")");
   }
 
-  void Compare(size_t e, const tShip& ship) {
+  void Compare(size_t e, const tShip& ship, std::vector<Pending>& later) const {
     const ShipEntryCopy& entry = entries_[e];
     std::string differs;
     const auto note = [&](std::string_view field, const std::string& mine, const std::string& theirs) {
@@ -481,8 +539,8 @@ class ObjectChecks {
     if (entry.shipType != ship.shipType) note("type", Shown(entry.shipType), Shown(ship.shipType));
     if (entry.shipName != ship.shipName) note("name", Shown(entry.shipName), Shown(ship.shipName));
     if (!differs.empty()) {
-      Later(e, ProblemKind::ShipEntryDiffers,
-            Cat(Which(e), " differs from the ship (object ", entryAt_[e], "): ", differs));
+      later.push_back(
+          Pending{e, ProblemKind::ShipEntryDiffers, Cat(Which(e), " differs from the ship (object ", entryAt_[e], "): ", differs)});
     }
   }
 
