@@ -332,7 +332,8 @@ class ObjectChecks {
     // wait side by side. A small list is one half.
     const size_t half = count_ >= kTwoHalvesFrom ? count_ / 2 : 0;
     std::array<ShipPass, 2> passes;
-    passes[0].reserve(ships / 2);
+    // The first half's lists take the second's after them.
+    passes[0].reserve(ships);
     passes[1].reserve(ships - ships / 2);
     const auto pass = [&](size_t h) {
       Ships(h == 0 ? 0 : half, h == 0 ? half : count_, byShip, passes[h]);
