@@ -401,7 +401,7 @@ class ObjectChecks {
       captainIds.reserve(ships);
     }
   };
-  static constexpr size_t kTwoHalvesFrom = 50000;
+  static constexpr size_t kTwoHalvesFrom = 4096;
 
   // Reads the ships among objects [from, to) and compares each with the
   // entries that name it (`byShip`, in ship order). Reads nothing but the

@@ -15,6 +15,7 @@
 #include "maintenance/writer.h"
 #include "support/allocation_probe.h"
 #include "support/db_builder.h"
+#include "support/large_database.h"
 
 namespace campdb::testdb {
 namespace {
@@ -306,6 +307,47 @@ TEST(Check, FileCutAtEveryByte) {
       // The walk itself found where the end was met.
       ASSERT_NE(p.message, "the load met the end of the file") << "cut at " << cut;
     }
+  }
+}
+
+// A list long enough to be checked in parts at once: every orphaned ship
+// is found once, and ships changed anywhere in the list are found against
+// the entries that name them, all in list order.
+TEST(Check, LongListFoundInListOrder) {
+  for (const bool farShips : {false, true}) {
+    SCOPED_TRACE(farShips ? "ships far from their captains" : "ships after their captains");
+    LargeDatabaseOptions options;
+    options.objects = 12000;
+    options.farShips = farShips;
+    LargeDatabaseSummary summary;
+    campdb::Database db;
+    SetSource(db, LargeDatabaseBytes(options, &summary));
+    EXPECT_EQ(CheckDatabase(db, campdb::Layout::Base).Count(ProblemKind::CaptainMissing), summary.orphanShips);
+
+    // The first entry of a character in each tenth of the list names a
+    // ship whose bpv changes.
+    std::vector<int64_t> holders;
+    for (int64_t i = 0; i < db.ObjectCount() && holders.size() < 10; ++i) {
+      if (i < static_cast<int64_t>(holders.size()) * db.ObjectCount() / 10) continue;
+      MiscObject scratch;
+      const auto* character = std::get_if<tServCharacter>(&db.ReadObject(i, scratch));
+      if (character == nullptr || character->ships.empty()) continue;
+      std::get<tShip>(db.EditObject(db.FindObjectById(character->ships[0].shipId))).bpv += 1;
+      holders.push_back(i);
+    }
+    ASSERT_EQ(holders.size(), 10u);
+    CheckReport report;
+    CheckObjects(db, true, report);
+    std::vector<int64_t> differing;
+    int64_t previous = -1;
+    for (const Problem& problem : report.problems) {
+      ASSERT_TRUE(problem.index.has_value());
+      EXPECT_GE(*problem.index, previous) << problem.message;
+      previous = *problem.index;
+      if (problem.kind == ProblemKind::ShipEntryDiffers) differing.push_back(*problem.index);
+    }
+    EXPECT_EQ(differing, holders);
+    EXPECT_EQ(report.Count(ProblemKind::CaptainMissing), summary.orphanShips);
   }
 }
 
