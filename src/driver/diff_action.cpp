@@ -200,6 +200,9 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
   // changes are checked and made; writing the new database then rewrites
   // only what the changes altered. The file is abandoned when nothing is
   // written, and one that cannot be made is reported where it is written.
+  // DB is declared first so that it outlives the file, whose thread may
+  // still be writing DB's bytes when the run ends without writing.
+  std::optional<LoadedInput> loaded;
   OutputFile file;
   const auto writeAhead = [&](std::span<const uint8_t> bytes, const FileIdentity& identity) {
     const auto target = IdentityOf(outName);
@@ -208,7 +211,7 @@ int RunApply(const ActionRequest& request, std::ostream& out, Console& console) 
       file.WriteAhead({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     }
   };
-  auto loaded = LoadForAction(dbName, request.layout, false, console, request.progress, nullptr, nullptr, writeAhead);
+  loaded = LoadForAction(dbName, request.layout, false, console, request.progress, nullptr, nullptr, writeAhead);
   if (!loaded) return kActionNoInput;
   if (!request.layout && !loaded->verdict.layout && loaded->db.layout != set.layout) {
     // The file cannot tell; the change set does.

@@ -36,7 +36,8 @@ void* Allocate(std::size_t size) {
   while (true) {
     void* block = nullptr;
     if (size >= kLargeBlock) {
-      block = std::aligned_alloc(kLargePage, size);
+      // (aligned_alloc would want the size a whole number of large pages.)
+      if (::posix_memalign(&block, kLargePage, size) != 0) block = nullptr;
       // Only the large pages the block covers whole: its last, partial one
       // stays in ordinary pages, so that no memory is taken beyond it.
       if (block != nullptr) ::madvise(block, size / kLargePage * kLargePage, MADV_HUGEPAGE);
