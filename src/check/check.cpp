@@ -4,15 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <iterator>
-#include <system_error>
-#include <thread>
 #include <type_traits>
 #include <utility>
 
 #include "check/field_inspector.h"
 #include "console/console.h"
 #include "format/layout_detection.h"
-#include "maintenance/output_file.h"
+#include "maintenance/alongside.h"
 
 namespace campdb {
 
@@ -335,20 +333,9 @@ class ObjectChecks {
     // The first half's lists take the second's after them.
     passes[0].reserve(ships);
     passes[1].reserve(ships - ships / 2);
-    const auto pass = [&](size_t h) {
-      Ships(h == 0 ? 0 : half, h == 0 ? half : count_, byShip, passes[h]);
-    };
-    std::thread first;
-    if (half > 0) {
-      InterruptsHeld held;
-      try {
-        first = std::thread(pass, 0);
-      } catch (const std::system_error&) {
-        pass(0);  // the system gives no thread: the halves in turn
-      }
-    }
-    pass(1);
-    if (first.joinable()) first.join();
+    Alongside first(half > 0, [&] { Ships(0, half, byShip, passes[0]); });
+    Ships(half, count_, byShip, passes[1]);
+    first.Join();
     std::vector<size_t>& captainOf = passes[0].captainOf;
     std::vector<int32_t>& captainIds = passes[0].captainIds;
     captainOf.insert(captainOf.end(), passes[1].captainOf.begin(), passes[1].captainOf.end());

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 
 namespace campdb {
 
@@ -128,21 +127,12 @@ std::optional<InputImage> ReadActionInput(const std::string& name, int* error) {
 InputReadAhead::InputReadAhead(const std::string& name) : name_(name) {
   struct stat st {};
   if (name == "-" || ::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  InterruptsHeld held;
-  try {
-    thread_ = std::thread([this] { image_ = ReadInputImage(name_, &error_); });
-  } catch (const std::system_error&) {
-    // The system has no thread to give: the input is read when it is taken.
-  }
-}
-
-InputReadAhead::~InputReadAhead() {
-  if (thread_.joinable()) thread_.join();
+  reading_.emplace(true, [this] { image_ = ReadInputImage(name_, &error_); });
 }
 
 std::optional<InputImage> InputReadAhead::Take(int* error) {
-  if (!thread_.joinable()) return ReadActionInput(name_, error);
-  thread_.join();
+  if (!reading_) return ReadActionInput(name_, error);
+  reading_->Join();
   if (error != nullptr) *error = error_;
   return std::move(image_);
 }

@@ -3,9 +3,9 @@
 
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "format/database.h"
+#include "maintenance/alongside.h"
 #include "maintenance/output_file.h"
 
 namespace campdb {
@@ -34,7 +34,6 @@ std::optional<InputImage> ReadActionInput(const std::string& name, int* error = 
 class InputReadAhead {
  public:
   explicit InputReadAhead(const std::string& name);
-  ~InputReadAhead();
   InputReadAhead(const InputReadAhead&) = delete;
   InputReadAhead& operator=(const InputReadAhead&) = delete;
 
@@ -43,9 +42,9 @@ class InputReadAhead {
 
  private:
   std::string name_;
-  std::thread thread_;
   std::optional<InputImage> image_;
   int error_ = 0;
+  std::optional<Alongside> reading_;  // last, so that it is joined first
 };
 
 }  // namespace campdb
