@@ -130,6 +130,11 @@ class Comparer {
     if (!sameFacts_ || !x.verbatim || !y.verbatim || a_.KeptObject(i) != nullptr || b_.KeptObject(j) != nullptr) {
       return false;
     }
+    // B's load may have found them the same already.
+    if (b_.loadedAlongside == &a_ && static_cast<size_t>(j) < b_.sameBytesAs.size() &&
+        b_.sameBytesAs[static_cast<size_t>(j)] == static_cast<uint64_t>(i) + 1) {
+      return true;
+    }
     return x.end - x.start == y.end - y.start &&
            std::memcmp(a_.source.data.get() + x.start, b_.source.data.get() + y.start, x.end - x.start) == 0;
   }

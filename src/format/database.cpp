@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace campdb {
 
@@ -41,6 +42,8 @@ class Counterparts {
     ++next_;
     return &entry;
   }
+
+  bool Active() const { return like_ != nullptr; }
 
   // An object read with `id` had no counterpart of the same bytes: the
   // next is looked for after the object of that id (one changed in place,
@@ -126,6 +129,9 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer, const Database* l
   // counterpart there is not read but takes that object's entry.
   MiscObject scratch;
   Counterparts counterparts(like, db);
+  db.loadedAlongside = counterparts.Active() ? like : nullptr;
+  db.sameBytesAs.clear();
+  if (db.loadedAlongside != nullptr) db.sameBytesAs.reserve(db.objects.capacity());
   while (static_cast<int64_t>(db.objects.size()) < db.capacity) {
     const auto index = static_cast<int64_t>(db.objects.size());
     const ObjectFrame frame = ReadObjectFrame(in);
@@ -140,6 +146,12 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer, const Database* l
       ObjectEntry& entry = db.objects.emplace_back(*same);
       entry.start = frame.start;
       entry.end = in.Position();
+      // (An index too large to note is left to be compared again.)
+      const auto at = static_cast<uint64_t>(same - like->objects.data()) + 1;
+      if (db.loadedAlongside != nullptr) {
+        db.sameBytesAs.resize(db.objects.size(), 0);
+        db.sameBytesAs.back() = at <= std::numeric_limits<uint32_t>::max() ? static_cast<uint32_t>(at) : 0;
+      }
     } else {
       const bool whole = ReadObjectBodyInto(in, frame, context, scratch);
       NoteEnd(in, outcome, Part::Objects, index);
@@ -158,6 +170,7 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer, const Database* l
     outcome.unloadedFrom = in.Position();
   }
   db.loadedCount = static_cast<int64_t>(db.objects.size());
+  if (db.loadedAlongside != nullptr) db.sameBytesAs.resize(db.objects.size(), 0);
   db.deleteFlags.assign(db.objects.size(), 0);
   db.unloaded = in.Slice(std::min(outcome.unloadedFrom, in.Size()), in.Size());
   db.index.Build(db.objects, db.loadedCount);
@@ -219,6 +232,8 @@ void Database::Rearrange(const std::vector<int64_t>& order, std::vector<MiscObje
   }
   objects = std::move(entries);
   kept_ = std::move(kept);
+  loadedAlongside = nullptr;
+  sameBytesAs.clear();
   capacity = loadedCount = static_cast<int64_t>(objects.size());
   deleteFlags.assign(objects.size(), 0);
   Reindex();

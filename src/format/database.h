@@ -61,6 +61,12 @@ struct Database {
   Text unloaded;
   // Finds loaded objects by id.
   ObjectIndex index;
+  // After a load alongside another database (`like`, see LoadDatabase),
+  // which this names (only to be told apart, never read through): for
+  // each object, 1 + the index of the object of `like` whose very bytes it
+  // holds, or 0. Empty otherwise, and once the list is rearranged.
+  const Database* loadedAlongside = nullptr;
+  std::vector<uint32_t> sameBytesAs;
 
   int64_t hexCount() const { return static_cast<int64_t>(hexes.size()); }
   int64_t ObjectCount() const { return static_cast<int64_t>(objects.size()); }
