@@ -148,10 +148,8 @@ LoadOutcome LoadDatabase(Database& db, LoadObserver& observer, const Database* l
       entry.end = in.Position();
       // (An index too large to note is left to be compared again.)
       const auto at = static_cast<uint64_t>(same - like->objects.data()) + 1;
-      if (db.loadedAlongside != nullptr) {
-        db.sameBytesAs.resize(db.objects.size(), 0);
-        db.sameBytesAs.back() = at <= std::numeric_limits<uint32_t>::max() ? static_cast<uint32_t>(at) : 0;
-      }
+      db.sameBytesAs.resize(db.objects.size(), 0);
+      db.sameBytesAs.back() = at <= std::numeric_limits<uint32_t>::max() ? static_cast<uint32_t>(at) : 0;
     } else {
       const bool whole = ReadObjectBodyInto(in, frame, context, scratch);
       NoteEnd(in, outcome, Part::Objects, index);
